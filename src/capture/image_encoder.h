@@ -1,0 +1,18 @@
+#pragma once
+// Writes a captured bitmap as bmp (own writer) or jpg, png, gif, tiff (GDI+ bound at run time).
+#include <string>
+
+#include "capture/gdi_handles.h"
+
+namespace vellum {
+
+// True when gdiplus.dll can be loaded and called.
+bool GdiplusAvailable();
+
+// Consumes the bitmap (deleted on every path). Returns true only when the file was written.
+// Faults outside GDI+'s own statuses (library missing, unknown extension) show the error box
+// titled "错误"; a null bitmap or an unwritable path fails silently.
+bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const std::string& ext,
+                      int quality, int colorDepth, int compression);
+
+}  // namespace vellum
