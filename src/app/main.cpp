@@ -1,3 +1,30 @@
 #include <windows.h>
+#include <objbase.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "app/main_window.h"
+#include "app/main_window_rules.h"
+#include "platform/utf16.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
+    // The shell's dialogs and the clipboard's picture objects need COM on this thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+    int exitCode = 1;
+    {
+        vellum::MainWindow mainWindow;
+        if (mainWindow.Create()) {
+            // "/a" runs the program in the background: the window exists and the hotkeys work.
+            if (!vellum::StartsInBackground(vellum::Narrow(arguments ? arguments : L"")))
+                mainWindow.ShowNormal();
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                if (mainWindow.hwnd() && IsDialogMessageW(mainWindow.hwnd(), &msg)) continue;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            exitCode = static_cast<int>(msg.wParam);
+        }
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return exitCode;
+}

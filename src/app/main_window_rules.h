@@ -1,0 +1,48 @@
+#pragma once
+// Decisions of the main window that need no platform: start-up mode, folder text, stored values,
+// status texts and the command lines it starts.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vellum {
+
+inline constexpr const char* kMessageCaption = "Vellum";
+inline constexpr const char* kMinimiseHint = "Ctrl+F12重新显示.";
+inline constexpr const char* kNoGdiplusStatus = "仅bmp可保存.请下载GDIPlus.dll到system32下.";
+inline constexpr const char* kDefaultToolPath = "mspaint.exe";
+inline constexpr const char* kDefaultBorderTag = "-1";
+inline constexpr const char* kToolPathKey = "ChOp_Tip";
+inline constexpr const char* kBorderTagKey = "Check4_Tag";
+inline constexpr const char* kImageTypes[] = {"bmp", "jpg", "gif", "png", "tiff"};
+inline constexpr int kPngIndex = 3;
+inline constexpr int kBmpIndex = 0;
+
+// Only the exact argument text "/a" starts the program in the background.
+bool StartsInBackground(const std::string& arguments);
+
+// The folder text always ends with "\" (file names are the folder text joined to the name).
+std::string WithTrailingBackslash(const std::string& folder);
+
+// The output folder of a first start: the "tmp" variable with a trailing "\"; unset or empty
+// gives an empty folder.
+std::string DefaultOutputFolder(const std::optional<std::string>& tmp);
+
+// The border colour stored as signed decimal text; anything else is "no colour" (-1).
+int32_t ParseColorTag(const std::string& text);
+
+std::string SavedStatus(const std::string& path);
+std::string SaveFailedStatus(const std::string& path);
+
+// "tool" "file": both quoted, so paths with blanks reach the tool as one argument each.
+std::string ToolCommandLine(const std::string& toolPath, const std::string& fileName);
+std::string ExplorerCommandLine(const std::string& folder);
+
+// The executable's file name without folder and extension.
+std::string ExeBaseName(const std::string& exePath);
+// "PXGR_" + base name: the settings store's application name and the INI section.
+std::string ApplicationName(const std::string& exeBaseName);
+// Registry key of the per-user settings store for an application and section.
+std::string SettingsStoreKey(const std::string& applicationName, const std::string& section);
+
+}  // namespace vellum

@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+
+#include "capture/file_naming.h"
+
+namespace vellum {
+
+// Whether a file of that name exists, whatever its attributes; a folder does not count.
+FileProbe ProbeFile(const std::string& path);
+
+// Whether the path names an existing entry of any kind (folder, file, hidden or not).
+bool PathExists(const std::string& path);
+
+}  // namespace vellum

@@ -1,0 +1,46 @@
+#include "platform/process.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/utf16.h"
+
+namespace vellum {
+
+bool StartCommandLine(const std::string& commandLine, int showCommand) {
+    std::wstring cmd = Widen(commandLine);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+std::string ExecutablePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) return Narrow(std::wstring(buffer.data(), n));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::optional<std::string> EnvironmentVariable(const std::string& name) {
+    const std::wstring wname = Widen(name);
+    const DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
+    if (n == 0) return std::nullopt;
+    std::wstring value(n, L'\0');
+    const DWORD got = GetEnvironmentVariableW(wname.c_str(), value.data(), n);
+    value.resize(got < n ? got : 0);
+    return Narrow(value);
+}
+
+}  // namespace vellum

@@ -1,0 +1,33 @@
+#pragma once
+// String values in the registry, with the key handle released on every path.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace vellum {
+
+class ScopedRegKey {
+public:
+    ScopedRegKey() = default;
+    explicit ScopedRegKey(HKEY key) : key_(key) {}
+    ScopedRegKey(const ScopedRegKey&) = delete;
+    ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+    ~ScopedRegKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    HKEY get() const { return key_; }
+    HKEY* put() { return &key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+// The value's text, or nothing when the key or value is absent (an empty value is a value).
+std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subKey,
+                                              const std::string& valueName);
+// Writes a REG_SZ value, creating the key when it is missing.
+bool WriteRegistryString(HKEY root, const std::string& subKey, const std::string& valueName,
+                         const std::string& value);
+
+}  // namespace vellum
