@@ -18,13 +18,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
                 mainWindow.ShowNormal();
             MSG msg;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                if (mainWindow.hwnd() && IsDialogMessageW(mainWindow.hwnd(), &msg)) continue;
+                if (mainWindow.hwnd() && IsDialogMessageW(mainWindow.hwnd(), &msg))
+                    continue;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
             exitCode = static_cast<int>(msg.wParam);
         }
     }
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return exitCode;
 }

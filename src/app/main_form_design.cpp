@@ -36,11 +36,12 @@ ui::FormDesign BuildMainFormDesign() {
     v.push_back(
         Make(ctl::kCmbImgType, ControlKind::DropDownList, "", "", {690, 280, 1125, 300}, 3));
     v.push_back(Make("Label5", ControlKind::Label, "", "名称前缀:", {1860, 330, 885, 195}, 4));
-    v.push_back(Make(ctl::kTbxQZ, ControlKind::TextBox, "", "PXGR_Cap_", {2700, 300, 1035, 270}, 5));
+    v.push_back(
+        Make(ctl::kTbxQZ, ControlKind::TextBox, "", "PXGR_Cap_", {2700, 300, 1035, 270}, 5));
     v.push_back(
         Make("Frame2", ControlKind::GroupBox, "", "手动划屏抓取", {45, 600, 3765, 1095}, 6));
-    v.push_back(
-        Make(ctl::kCheck2, ControlKind::CheckBox, "Frame2", "复制到剪贴板", {90, 240, 2175, 225}, 7));
+    v.push_back(Make(ctl::kCheck2, ControlKind::CheckBox, "Frame2", "复制到剪贴板",
+                     {90, 240, 2175, 225}, 7));
     v.push_back(Make(ctl::kChOp, ControlKind::CheckBox, "Frame2", "自动打开得到的图片",
                      {90, 510, 2175, 225}, 8));
     v.back().value = 1;
@@ -51,7 +52,8 @@ ui::FormDesign BuildMainFormDesign() {
     v.push_back(Make("Frame1", ControlKind::GroupBox, "", "自动抓取", {45, 1725, 3765, 1305}, 10));
     v.push_back(
         Make(ctl::kCheck1, ControlKind::CheckBox, "Frame1", "连续抓取", {90, 240, 1485, 225}, 11));
-    v.push_back(Make(ctl::kText1, ControlKind::TextBox, "Frame1", "200", {1620, 210, 510, 255}, 12));
+    v.push_back(
+        Make(ctl::kText1, ControlKind::TextBox, "Frame1", "200", {1620, 210, 510, 255}, 12));
     v.back().visible = false;
     v.push_back(Make(ctl::kL, ControlKind::Label, "Frame1", "ms", {2160, 210, 195, 255}, 13));
     v.back().visible = false;
@@ -59,8 +61,8 @@ ui::FormDesign BuildMainFormDesign() {
     const ui::TwipsRect opRects[] = {
         {90, 540, 1095, 195}, {1260, 540, 1035, 195}, {90, 780, 1185, 195}, {1260, 780, 1185, 195}};
     for (int i = 0; i < 4; ++i) {
-        v.push_back(Make(ctl::kOp, ControlKind::OptionButton, "Frame1", opCaptions[i], opRects[i],
-                         14 + i));
+        v.push_back(
+            Make(ctl::kOp, ControlKind::OptionButton, "Frame1", opCaptions[i], opRects[i], 14 + i));
         v.back().index = i;
         v.back().value = i == 0 ? 1 : 0;
         v.back().enabled = i < 2;
@@ -82,7 +84,8 @@ ui::FormDesign BuildMainFormDesign() {
     v.back().foreColor = 0x00C00000;
     v.back().fontName = "宋体";
     v.back().fontPoints = 6;
-    v.push_back(Make(ctl::kCheck3, ControlKind::CheckBox, "", "自动启动", {3420, 3045, 240, 210}, 24));
+    v.push_back(
+        Make(ctl::kCheck3, ControlKind::CheckBox, "", "自动启动", {3420, 3045, 240, 210}, 24));
     v.back().toolTip = "设置为开机自动后台启动";
     v.push_back(
         Make(ctl::kCheck4, ControlKind::CheckBox, "Frame2", "加边框", {1620, 240, 885, 225}, 25));

@@ -24,10 +24,12 @@ constexpr int kTiffCompressionNone = 6;
 }  // namespace
 
 MainWindow::MainWindow()
-    : ui::Form(MainFormDesign()), applicationName_(ApplicationName(ExeBaseName(ExecutablePath()))) {}
+    : ui::Form(MainFormDesign()),
+      applicationName_(ApplicationName(ExeBaseName(ExecutablePath()))) {}
 
 bool MainWindow::Create() {
-    if (!CreateForm(kClassName, kStyle, nullptr)) return false;
+    if (!CreateForm(kClassName, kStyle, nullptr))
+        return false;
     Get(ctl::kChOp).SetTag(kInitialSavedToolPath);
     Load();
     return true;
@@ -43,11 +45,13 @@ void MainWindow::Load() {
     ui::Control& chOp = Get(ctl::kChOp);
     chOp.SetToolTipText(
         ReadRegistryString(HKEY_CURRENT_USER, storeKey, kToolPathKey).value_or(kDefaultToolPath));
-    Get(ctl::kCheck4).SetTag(ReadRegistryString(HKEY_CURRENT_USER, storeKey, kBorderTagKey)
-                                 .value_or(kDefaultBorderTag));
+    Get(ctl::kCheck4)
+        .SetTag(ReadRegistryString(HKEY_CURRENT_USER, storeKey, kBorderTagKey)
+                    .value_or(kDefaultBorderTag));
 
     ui::Control& folder = Get(ctl::kP);
-    if (folder.Text().empty()) folder.SetText(DefaultOutputFolder(EnvironmentVariable("tmp")));
+    if (folder.Text().empty())
+        folder.SetText(DefaultOutputFolder(EnvironmentVariable("tmp")));
 
     ui::Control& imageType = Get(ctl::kCmbImgType);
     if (imageType.ListCount() < 2)
@@ -55,7 +59,8 @@ void MainWindow::Load() {
 
     gdiplusAvailable_ = GdiplusAvailable();
     if (gdiplusAvailable_) {
-        if (imageType.ListIndex() < 0) imageType.SetListIndex(kPngIndex);
+        if (imageType.ListIndex() < 0)
+            imageType.SetListIndex(kPngIndex);
     } else {
         imageType.SetListIndex(kBmpIndex);
         imageType.SetEnabled(false);
@@ -65,8 +70,7 @@ void MainWindow::Load() {
 
 void MainWindow::OnDestroy() {
     const std::string storeKey = SettingsStoreKey(applicationName_, design().name);
-    WriteRegistryString(HKEY_CURRENT_USER, storeKey, kToolPathKey,
-                        Get(ctl::kChOp).ToolTipText());
+    WriteRegistryString(HKEY_CURRENT_USER, storeKey, kToolPathKey, Get(ctl::kChOp).ToolTipText());
     WriteRegistryString(HKEY_CURRENT_USER, storeKey, kBorderTagKey, Get(ctl::kCheck4).Tag());
     PostQuitMessage(0);
 }
@@ -116,11 +120,12 @@ UniqueBitmap MainWindow::CaptureWindow(HWND hWndSrc, int32_t leftSrc, int32_t to
 
 bool MainWindow::SaveP(UniqueBitmap bitmap, std::string& fileName) {
     // The "DirectX" type grabs nothing: no name is taken and the status line stays.
-    if (capType_ == 3) return false;
+    if (capType_ == 3)
+        return false;
     fileName = GetNextFN();
-    const bool written = SaveBitmapToFile(std::move(bitmap), Widen(fileName),
-                                          Get(ctl::kCmbImgType).Text(), kJpegQuality,
-                                          kTiffColorDepth, kTiffCompressionNone);
+    const bool written =
+        SaveBitmapToFile(std::move(bitmap), Widen(fileName), Get(ctl::kCmbImgType).Text(),
+                         kJpegQuality, kTiffColorDepth, kTiffCompressionNone);
     Get(ctl::kLab).SetText(written ? SavedStatus(fileName) : SaveFailedStatus(fileName));
     return written;
 }
@@ -132,7 +137,8 @@ void MainWindow::SaveCurrentScr() {
                           kJpegQuality, kTiffColorDepth, kTiffCompressionNone))
         return;
     ui::Control& chOp = Get(ctl::kChOp);
-    if (!chOp.ToolTipText().empty() && chOp.Value() > 0) LaunchTool(fileName);
+    if (!chOp.ToolTipText().empty() && chOp.Value() > 0)
+        LaunchTool(fileName);
 }
 
 void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM) {
@@ -141,7 +147,8 @@ void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LP
         OpenOutputFolder();
     } else if (event == ui::ControlEvent::LostFocus && name == ctl::kP) {
         const std::string text = control.Text();
-        if (text.empty() || text.back() != '\\') control.SetText(WithTrailingBackslash(text));
+        if (text.empty() || text.back() != '\\')
+            control.SetText(WithTrailingBackslash(text));
     } else if (event == ui::ControlEvent::Click && name == ctl::kOp) {
         capType_ = static_cast<int16_t>(control.index());
     }
@@ -150,7 +157,8 @@ void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LP
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_SIZE:
-            if (wp == SIZE_MINIMIZED) OnMinimised();
+            if (wp == SIZE_MINIMIZED)
+                OnMinimised();
             return 0;
         case WM_DESTROY:
             OnDestroy();

@@ -10,7 +10,7 @@
 namespace vellum {
 
 class MainWindow : public ui::Form {
-public:
+  public:
     // Work posted to the main window so that input hooks can return at once.
     static constexpr UINT kMsgSaveCurrentScreen = WM_APP + 1;
 
@@ -32,11 +32,11 @@ public:
 
     int16_t CapType() const { return capType_; }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) override;
 
-private:
+  private:
     void Load();
     void OnDestroy();
     void OnMinimised();

@@ -6,24 +6,31 @@
 
 namespace vellum {
 
-bool StartsInBackground(const std::string& arguments) { return arguments == "/a"; }
+bool StartsInBackground(const std::string& arguments) {
+    return arguments == "/a";
+}
 
 std::string WithTrailingBackslash(const std::string& folder) {
-    if (!folder.empty() && folder.back() == '\\') return folder;
+    if (!folder.empty() && folder.back() == '\\')
+        return folder;
     return folder + "\\";
 }
 
 std::string DefaultOutputFolder(const std::optional<std::string>& tmp) {
-    if (!tmp || tmp->empty()) return {};
+    if (!tmp || tmp->empty())
+        return {};
     return WithTrailingBackslash(*tmp);
 }
 
 int32_t ParseColorTag(const std::string& text) {
     size_t i = 0;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-    if (i == text.size()) return -1;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    if (i == text.size())
+        return -1;
     for (size_t j = i; j < text.size(); ++j)
-        if (text[j] < '0' || text[j] > '9') return -1;
+        if (text[j] < '0' || text[j] > '9')
+            return -1;
     errno = 0;
     const long long v = std::strtoll(text.c_str(), nullptr, 10);
     if (errno == ERANGE || v < std::numeric_limits<int32_t>::min() ||
@@ -32,8 +39,12 @@ int32_t ParseColorTag(const std::string& text) {
     return static_cast<int32_t>(v);
 }
 
-std::string SavedStatus(const std::string& path) { return "已保存到:" + path; }
-std::string SaveFailedStatus(const std::string& path) { return "保存失败:" + path; }
+std::string SavedStatus(const std::string& path) {
+    return "已保存到:" + path;
+}
+std::string SaveFailedStatus(const std::string& path) {
+    return "保存失败:" + path;
+}
 
 std::string ToolCommandLine(const std::string& toolPath, const std::string& fileName) {
     return "\"" + toolPath + "\" \"" + fileName + "\"";
@@ -47,11 +58,14 @@ std::string ExeBaseName(const std::string& exePath) {
     const size_t slash = exePath.find_last_of("\\/");
     std::string name = slash == std::string::npos ? exePath : exePath.substr(slash + 1);
     const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
     return name;
 }
 
-std::string ApplicationName(const std::string& exeBaseName) { return "PXGR_" + exeBaseName; }
+std::string ApplicationName(const std::string& exeBaseName) {
+    return "PXGR_" + exeBaseName;
+}
 
 std::string SettingsStoreKey(const std::string& applicationName, const std::string& section) {
     return "Software\\" + applicationName + "\\" + section;

@@ -13,10 +13,10 @@ std::string FileNamer::Next(const std::string& folder, const std::string& prefix
                             const std::string& ext, const Probe& probe) {
     for (;;) {
         // The counter stops at its maximum rather than wrapping to numbers already used.
-        if (counter_ < std::numeric_limits<int32_t>::max()) ++counter_;
+        if (counter_ < std::numeric_limits<int32_t>::max())
+            ++counter_;
         std::string candidate = NumberedFileName(folder, prefix, counter_, ext);
-        if (probe(candidate) != FileProbe::Taken ||
-            counter_ == std::numeric_limits<int32_t>::max())
+        if (probe(candidate) != FileProbe::Taken || counter_ == std::numeric_limits<int32_t>::max())
             return candidate;
     }
 }

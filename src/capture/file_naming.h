@@ -11,7 +11,7 @@ enum class FileProbe { Free, Taken, Unknown };
 // One counter per main window: starts at 0, only grows, shared by every capture road, and not
 // reset by a new folder, prefix or format.
 class FileNamer {
-public:
+  public:
     using Probe = std::function<FileProbe(const std::string& path)>;
 
     // Takes the next number whose file the probe does not report as taken. A probe that cannot
@@ -21,7 +21,7 @@ public:
 
     int32_t counter() const { return counter_; }
 
-private:
+  private:
     int32_t counter_ = 0;
 };
 

@@ -10,9 +10,9 @@ namespace vellum {
 
 // What the grab reads from the main window at the moment of the call.
 struct CaptureOptions {
-    int16_t capType = 0;        // 0 whole screen, 1 active window, 2 window interior, 3 no grab
-    bool border = false;        // Check4 set: draw a one-pixel frame over the outermost ring
-    int32_t borderColor = -1;   // 0x00BBGGRR
+    int16_t capType = 0;       // 0 whole screen, 1 active window, 2 window interior, 3 no grab
+    bool border = false;       // Check4 set: draw a one-pixel frame over the outermost ring
+    int32_t borderColor = -1;  // 0x00BBGGRR
 };
 
 // Copies (left, top, width, height) of hWndSrc into a new bitmap; the kind of source DC follows

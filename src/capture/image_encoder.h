@@ -1,5 +1,6 @@
 #pragma once
 // Writes a captured bitmap as bmp (own writer) or jpg, png, gif, tiff (GDI+ bound at run time).
+#include <functional>
 #include <string>
 
 #include "capture/gdi_handles.h"
@@ -14,5 +15,17 @@ bool GdiplusAvailable();
 // titled "错误"; a null bitmap or an unwritable path fails silently.
 bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const std::string& ext,
                       int quality, int colorDepth, int compression);
+
+// Shows a fault of the save path to the user; receives the box's text and caption.
+using SaveErrorReporter =
+    std::function<void(const std::wstring& text, const std::wstring& caption)>;
+
+// The same save, with the error box replaced by `report` (tests, or a caller with its own window).
+bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const std::string& ext,
+                      int quality, int colorDepth, int compression,
+                      const SaveErrorReporter& report);
+
+// The error box: information icon, OK button only, owned by the active window if there is one.
+void ShowSaveErrorBox(const std::wstring& text, const std::wstring& caption);
 
 }  // namespace vellum

@@ -7,10 +7,12 @@ namespace vellum {
 std::string GetParentPath(std::string path) {
     const bool forward = path.find('/') != std::string::npos;
     std::replace(path.begin(), path.end(), '/', '\\');
-    if (!path.empty() && path.back() == '\\') path.pop_back();
+    if (!path.empty() && path.back() == '\\')
+        path.pop_back();
     const size_t last = path.rfind('\\');
     std::string parent = last == std::string::npos ? std::string() : path.substr(0, last);
-    if (forward) std::replace(parent.begin(), parent.end(), '\\', '/');
+    if (forward)
+        std::replace(parent.begin(), parent.end(), '\\', '/');
     return parent;
 }
 

@@ -11,7 +11,7 @@ FileProbe ProbeFile(const std::string& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileProbe::Free
-                                                                               : FileProbe::Unknown;
+                                                                              : FileProbe::Unknown;
     }
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileProbe::Free : FileProbe::Taken;
 }

@@ -26,9 +26,12 @@ bool StartCommandLine(const std::string& commandLine, int showCommand) {
 std::string ExecutablePath() {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return {};
-        if (n < buffer.size()) return Narrow(std::wstring(buffer.data(), n));
+        const DWORD n =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return {};
+        if (n < buffer.size())
+            return Narrow(std::wstring(buffer.data(), n));
         buffer.resize(buffer.size() * 2);
     }
 }
@@ -36,7 +39,8 @@ std::string ExecutablePath() {
 std::optional<std::string> EnvironmentVariable(const std::string& name) {
     const std::wstring wname = Widen(name);
     const DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
-    if (n == 0) return std::nullopt;
+    if (n == 0)
+        return std::nullopt;
     std::wstring value(n, L'\0');
     const DWORD got = GetEnvironmentVariableW(wname.c_str(), value.data(), n);
     value.resize(got < n ? got : 0);

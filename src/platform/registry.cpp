@@ -43,8 +43,7 @@ bool WriteRegistryString(HKEY root, const std::string& subKey, const std::string
     const std::wstring data = Widen(value);
     return RegSetValueExW(key.get(), Widen(valueName).c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) ==
-           ERROR_SUCCESS;
+                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 }  // namespace vellum

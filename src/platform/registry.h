@@ -8,18 +8,19 @@
 namespace vellum {
 
 class ScopedRegKey {
-public:
+  public:
     ScopedRegKey() = default;
     explicit ScopedRegKey(HKEY key) : key_(key) {}
     ScopedRegKey(const ScopedRegKey&) = delete;
     ScopedRegKey& operator=(const ScopedRegKey&) = delete;
     ~ScopedRegKey() {
-        if (key_) RegCloseKey(key_);
+        if (key_)
+            RegCloseKey(key_);
     }
     HKEY get() const { return key_; }
     HKEY* put() { return &key_; }
 
-private:
+  private:
     HKEY key_ = nullptr;
 };
 

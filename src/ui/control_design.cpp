@@ -13,7 +13,9 @@ int RoundedRatio(int64_t num, int64_t den) {
 
 }  // namespace
 
-int TwipsToPixels(int twips, int dpi) { return RoundedRatio(int64_t{twips} * dpi, 1440); }
+int TwipsToPixels(int twips, int dpi) {
+    return RoundedRatio(int64_t{twips} * dpi, 1440);
+}
 
 PixelRect ResolvePixelRect(const FormDesign& form, const ControlDesign& control, int dpi) {
     int left = control.rect.left;
@@ -38,6 +40,8 @@ int ControlId(const ControlDesign& control) {
     return control.tabIndex < 0 ? 0 : kControlIdBase + control.tabIndex;
 }
 
-int FontHeightForPoints(int points, int dpi) { return -RoundedRatio(int64_t{points} * dpi, 72); }
+int FontHeightForPoints(int points, int dpi) {
+    return -RoundedRatio(int64_t{points} * dpi, 72);
+}
 
 }  // namespace vellum::ui

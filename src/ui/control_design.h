@@ -35,29 +35,29 @@ struct PixelRect {
 
 struct ControlDesign {
     std::string name;
-    int index = -1;          // element of a control array, or -1
+    int index = -1;  // element of a control array, or -1
     ControlKind kind = ControlKind::Label;
-    std::string container;   // name of the group box it sits in, or empty for the window
+    std::string container;  // name of the group box it sits in, or empty for the window
     std::string caption;
-    TwipsRect rect;          // relative to the container
-    int tabIndex = -1;       // -1 for controls without a window
+    TwipsRect rect;     // relative to the container
+    int tabIndex = -1;  // -1 for controls without a window
     bool visible = true;
     bool enabled = true;
-    int value = 0;           // check box state 0/1/2; option button selected 1
+    int value = 0;  // check box state 0/1/2; option button selected 1
     uint32_t foreColor = kDefaultColor;
     uint32_t backColor = kDefaultColor;
-    std::string fontName;    // empty: the window's font
+    std::string fontName;  // empty: the window's font
     int fontPoints = 0;
     std::string toolTip;
     bool acceptsFiles = false;
-    int timerInterval = 0;   // milliseconds, timers only
+    int timerInterval = 0;  // milliseconds, timers only
 };
 
 struct FormDesign {
     std::string name;
     std::string caption;
-    int clientWidth = 0;   // twips
-    int clientHeight = 0;  // twips
+    int clientWidth = 0;                  // twips
+    int clientHeight = 0;                 // twips
     std::vector<ControlDesign> controls;  // in creation order, which is the tab order
 };
 

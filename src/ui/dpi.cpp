@@ -15,7 +15,8 @@ Fn User32Function(const char* name) {
 
 int SystemDpi() {
     using Fn = UINT(WINAPI*)();
-    if (static Fn fn = User32Function<Fn>("GetDpiForSystem"); fn) return static_cast<int>(fn());
+    if (static Fn fn = User32Function<Fn>("GetDpiForSystem"); fn)
+        return static_cast<int>(fn());
     HDC dc = GetDC(nullptr);
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(nullptr, dc);
@@ -26,7 +27,8 @@ int WindowDpi(HWND hwnd) {
     using Fn = UINT(WINAPI*)(HWND);
     if (static Fn fn = User32Function<Fn>("GetDpiForWindow"); fn) {
         const UINT dpi = fn(hwnd);
-        if (dpi) return static_cast<int>(dpi);
+        if (dpi)
+            return static_cast<int>(dpi);
     }
     return SystemDpi();
 }

@@ -60,17 +60,19 @@ HFONT CreateFontFor(const ControlDesign& design, int dpi) {
 
 // Fonts and brushes the form's controls paint with; deleted with the form.
 struct Form::GdiResources {
-    std::vector<HFONT> fonts;    // one per control with a window (null for the others)
+    std::vector<HFONT> fonts;     // one per control with a window (null for the others)
     std::vector<HBRUSH> brushes;  // one per control with a back colour
     void ReleaseFonts() {
         for (HFONT f : fonts)
-            if (f) DeleteObject(f);
+            if (f)
+                DeleteObject(f);
         fonts.clear();
     }
     ~GdiResources() {
         ReleaseFonts();
         for (HBRUSH b : brushes)
-            if (b) DeleteObject(b);
+            if (b)
+                DeleteObject(b);
     }
 };
 
@@ -84,7 +86,8 @@ Control::Control(Form& form, const ControlDesign& design)
       interval_(design.timerInterval) {}
 
 std::string Control::Text() const {
-    if (!hwnd_) return {};
+    if (!hwnd_)
+        return {};
     const int n = GetWindowTextLengthW(hwnd_);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), n + 1)));
@@ -92,27 +95,32 @@ std::string Control::Text() const {
 }
 
 void Control::SetText(const std::string& text) {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     if (kind() == ControlKind::DropDownList) {
         // A list that takes no free text can only show one of its items.
         const LRESULT i = SendMessageW(hwnd_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(Widen(text).c_str()));
-        if (i != CB_ERR) SetListIndex(static_cast<int>(i));
+        if (i != CB_ERR)
+            SetListIndex(static_cast<int>(i));
         return;
     }
     SetWindowTextW(hwnd_, Widen(text).c_str());
 }
 
 int Control::Value() const {
-    if (!hwnd_) return 0;
+    if (!hwnd_)
+        return 0;
     return static_cast<int>(SendMessageW(hwnd_, BM_GETCHECK, 0, 0));
 }
 
 void Control::SetValue(int value) {
-    if (!hwnd_) return;
+    if (!hwnd_)
+        return;
     if (kind() == ControlKind::OptionButton) {
         const bool select = value != 0;
-        if (select == (Value() == BST_CHECKED)) return;
+        if (select == (Value() == BST_CHECKED))
+            return;
         if (!select) {
             SendMessageW(hwnd_, BM_SETCHECK, BST_UNCHECKED, 0);
             return;
@@ -125,7 +133,8 @@ void Control::SetValue(int value) {
         form_->RaiseEvent(*this, ControlEvent::Click);
         return;
     }
-    if (kind() != ControlKind::CheckBox || value < 0 || value > 2 || value == Value()) return;
+    if (kind() != ControlKind::CheckBox || value < 0 || value > 2 || value == Value())
+        return;
     SendMessageW(hwnd_, BM_SETCHECK, static_cast<WPARAM>(value), 0);
     form_->RaiseEvent(*this, ControlEvent::Click);
 }
@@ -134,34 +143,41 @@ bool Control::Enabled() const {
     return hwnd_ ? IsWindowEnabled(hwnd_) != FALSE : design_->enabled;
 }
 void Control::SetEnabled(bool enabled) {
-    if (hwnd_) EnableWindow(hwnd_, enabled);
+    if (hwnd_)
+        EnableWindow(hwnd_, enabled);
 }
 
 bool Control::Visible() const {
     return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 void Control::SetVisible(bool visible) {
-    if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+    if (hwnd_)
+        ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void Control::Focus() {
-    if (hwnd_) SetFocus(hwnd_);
+    if (hwnd_)
+        SetFocus(hwnd_);
 }
 
 void Control::SelectAllText() {
-    if (hwnd_) SendMessageW(hwnd_, EM_SETSEL, 0, -1);
+    if (hwnd_)
+        SendMessageW(hwnd_, EM_SETSEL, 0, -1);
 }
 
 int Control::ListCount() const {
-    if (!hwnd_ || kind() != ControlKind::DropDownList) return 0;
+    if (!hwnd_ || kind() != ControlKind::DropDownList)
+        return 0;
     const LRESULT n = SendMessageW(hwnd_, CB_GETCOUNT, 0, 0);
     return n == CB_ERR ? 0 : static_cast<int>(n);
 }
 
 std::string Control::List(int index) const {
-    if (index < 0 || index >= ListCount()) return {};
+    if (index < 0 || index >= ListCount())
+        return {};
     const LRESULT n = SendMessageW(hwnd_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (n == CB_ERR) return {};
+    if (n == CB_ERR)
+        return {};
     std::wstring item(static_cast<size_t>(n) + 1, L'\0');
     SendMessageW(hwnd_, CB_GETLBTEXT, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(item.data()));
@@ -170,7 +186,8 @@ std::string Control::List(int index) const {
 }
 
 void Control::ClearList() {
-    if (hwnd_ && kind() == ControlKind::DropDownList) SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    if (hwnd_ && kind() == ControlKind::DropDownList)
+        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
 }
 
 void Control::AddItem(const std::string& item) {
@@ -179,13 +196,15 @@ void Control::AddItem(const std::string& item) {
 }
 
 int Control::ListIndex() const {
-    if (!hwnd_ || kind() != ControlKind::DropDownList) return -1;
+    if (!hwnd_ || kind() != ControlKind::DropDownList)
+        return -1;
     const LRESULT i = SendMessageW(hwnd_, CB_GETCURSEL, 0, 0);
     return i == CB_ERR ? -1 : static_cast<int>(i);
 }
 
 void Control::SetListIndex(int index) {
-    if (index < -1 || index >= ListCount() || index == ListIndex()) return;
+    if (index < -1 || index >= ListCount() || index == ListIndex())
+        return;
     SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     form_->RaiseEvent(*this, ControlEvent::Click);
 }
@@ -207,10 +226,12 @@ void Control::SetInterval(int milliseconds) {
 
 void Control::ApplyTimer() {
     HWND owner = form_->hwnd();
-    if (!owner || !timerId_) return;
+    if (!owner || !timerId_)
+        return;
     KillTimer(owner, timerId_);
     // An interval of 0 never fires (the platform would take it as its shortest period).
-    if (timerEnabled_ && interval_ > 0) SetTimer(owner, timerId_, static_cast<UINT>(interval_), nullptr);
+    if (timerEnabled_ && interval_ > 0)
+        SetTimer(owner, timerId_, static_cast<UINT>(interval_), nullptr);
 }
 
 // ---- Form ----
@@ -221,20 +242,26 @@ Form::Form(const FormDesign& design) : design_(design), gdi_(std::make_unique<Gd
 }
 
 Form::~Form() {
-    // The controls' subclass data points into this object: destroy the windows first.
-    if (hwnd()) DestroyWindow(hwnd());
+    // The controls' subclass data points into this object: destroy the windows first, with no
+    // handler of the derived form (already destroyed) called on the way.
+    raisesEvents_ = false;
+    if (hwnd())
+        DestroyWindow(hwnd());
 }
 
 Control& Form::Get(const std::string& name, int index) {
     for (Control& c : controls_)
-        if (c.name() == name && c.index() == index) return c;
+        if (c.name() == name && c.index() == index)
+            return c;
     throw std::logic_error("no control " + name);
 }
 
 Control* Form::FindByHwnd(HWND hwnd) {
-    if (!hwnd) return nullptr;
+    if (!hwnd)
+        return nullptr;
     for (Control& c : controls_)
-        if (c.hwnd_ == hwnd) return &c;
+        if (c.hwnd_ == hwnd)
+            return &c;
     return nullptr;
 }
 
@@ -270,10 +297,10 @@ bool Form::CreateForm(const wchar_t* className, DWORD style, HWND owner) {
 
 void Form::CreateControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
-                               instance, nullptr);
+    toolTip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance, nullptr);
     gdi_->brushes.assign(controls_.size(), nullptr);
     UINT_PTR nextTimerId = 1;
     for (size_t i = 0; i < controls_.size(); ++i) {
@@ -286,19 +313,23 @@ void Form::CreateControls() {
         }
         const ChildClass cls = ChildClassFor(d.kind);
         DWORD style = WS_CHILD | cls.style;
-        if (d.visible) style |= WS_VISIBLE;
-        if (!d.enabled) style |= WS_DISABLED;
+        if (d.visible)
+            style |= WS_VISIBLE;
+        if (!d.enabled)
+            style |= WS_DISABLED;
         DWORD exStyle = cls.exStyle;
-        if (d.acceptsFiles) exStyle |= WS_EX_ACCEPTFILES;
-        c.hwnd_ = CreateWindowExW(exStyle, cls.className, Widen(d.caption).c_str(), style, 0, 0,
-                                  1, 1, hwnd(),
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(d))),
-                                  instance, nullptr);
-        if (!c.hwnd_) continue;
+        if (d.acceptsFiles)
+            exStyle |= WS_EX_ACCEPTFILES;
+        c.hwnd_ = CreateWindowExW(
+            exStyle, cls.className, Widen(d.caption).c_str(), style, 0, 0, 1, 1, hwnd(),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(d))), instance, nullptr);
+        if (!c.hwnd_)
+            continue;
         SetWindowSubclass(c.hwnd_, &Form::ControlSubclassProc, 1, reinterpret_cast<DWORD_PTR>(&c));
         if (d.kind == ControlKind::CheckBox || d.kind == ControlKind::OptionButton)
             SendMessageW(c.hwnd_, BM_SETCHECK, static_cast<WPARAM>(d.value), 0);
-        if (d.backColor != kDefaultColor) gdi_->brushes[i] = CreateSolidBrush(d.backColor);
+        if (d.backColor != kDefaultColor)
+            gdi_->brushes[i] = CreateSolidBrush(d.backColor);
         if (toolTip_) {
             TTTOOLINFOW info{};
             info.cbSize = sizeof(info);
@@ -313,7 +344,8 @@ void Form::CreateControls() {
 }
 
 void Form::UpdateToolTip(const Control& control) {
-    if (!toolTip_ || !control.hwnd_) return;
+    if (!toolTip_ || !control.hwnd_)
+        return;
     TTTOOLINFOW info{};
     info.cbSize = sizeof(info);
     info.hwnd = hwnd();
@@ -327,7 +359,8 @@ void Form::ApplyFonts() {
     std::vector<HFONT> fonts(controls_.size(), nullptr);
     for (size_t i = 0; i < controls_.size(); ++i) {
         Control& c = controls_[i];
-        if (!c.hwnd_) continue;
+        if (!c.hwnd_)
+            continue;
         fonts[i] = CreateFontFor(c.design(), dpi_);
         SendMessageW(c.hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[i]), TRUE);
     }
@@ -338,7 +371,8 @@ void Form::ApplyFonts() {
 
 void Form::ApplyLayout() {
     for (Control& c : controls_) {
-        if (!c.hwnd_) continue;
+        if (!c.hwnd_)
+            continue;
         const PixelRect r = ResolvePixelRect(design_, c.design(), dpi_);
         int height = r.height;
         if (c.kind() == ControlKind::DropDownList) {
@@ -352,7 +386,8 @@ void Form::ApplyLayout() {
 
 LRESULT Form::OnCtlColor(HDC dc, HWND child) {
     Control* c = FindByHwnd(child);
-    if (c && c->design().foreColor != kDefaultColor) SetTextColor(dc, c->design().foreColor);
+    if (c && c->design().foreColor != kDefaultColor)
+        SetTextColor(dc, c->design().foreColor);
     if (c && c->design().backColor != kDefaultColor) {
         SetBkColor(dc, c->design().backColor);
         return reinterpret_cast<LRESULT>(gdi_->brushes[static_cast<size_t>(c - controls_.data())]);
@@ -364,12 +399,15 @@ LRESULT Form::OnCtlColor(HDC dc, HWND child) {
 void Form::OnCommand(int id, int code) {
     Control* target = nullptr;
     for (Control& c : controls_)
-        if (c.hwnd_ && ControlId(c.design()) == id) target = &c;
-    if (!target) return;
+        if (c.hwnd_ && ControlId(c.design()) == id)
+            target = &c;
+    if (!target)
+        return;
     switch (target->kind()) {
         case ControlKind::PushButton:
         case ControlKind::CheckBox:
-            if (code == BN_CLICKED) RaiseEvent(*target, ControlEvent::Click);
+            if (code == BN_CLICKED)
+                RaiseEvent(*target, ControlEvent::Click);
             break;
         case ControlKind::OptionButton:
             if (code == BN_CLICKED) {
@@ -380,13 +418,16 @@ void Form::OnCommand(int id, int code) {
             }
             break;
         case ControlKind::Label:
-            if (code == STN_CLICKED) RaiseEvent(*target, ControlEvent::Click);
+            if (code == STN_CLICKED)
+                RaiseEvent(*target, ControlEvent::Click);
             break;
         case ControlKind::TextBox:
-            if (code == EN_CHANGE) RaiseEvent(*target, ControlEvent::Change);
+            if (code == EN_CHANGE)
+                RaiseEvent(*target, ControlEvent::Change);
             break;
         case ControlKind::DropDownList:
-            if (code == CBN_SELCHANGE) RaiseEvent(*target, ControlEvent::Click);
+            if (code == CBN_SELCHANGE)
+                RaiseEvent(*target, ControlEvent::Click);
             break;
         case ControlKind::GroupBox:
         case ControlKind::Timer:
@@ -418,8 +459,8 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             ApplyFonts();
             ApplyLayout();
             const RECT* r = reinterpret_cast<const RECT*>(lp);
-            SetWindowPos(hwnd(), nullptr, r->left, r->top, r->right - r->left,
-                         r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(hwnd(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
         default:

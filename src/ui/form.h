@@ -14,17 +14,17 @@ namespace vellum::ui {
 class Form;
 
 enum class ControlEvent {
-    Click,          // a user's click, or a state change made by the program
+    Click,  // a user's click, or a state change made by the program
     DoubleClick,
     LostFocus,
-    Change,         // a text box's text changed
+    Change,  // a text box's text changed
     RightButtonUp,
-    FilesDropped,   // param: the HDROP (owned by the form; released after the handler)
+    FilesDropped,  // param: the HDROP (owned by the form; released after the handler)
     Timer,
 };
 
 class Control {
-public:
+  public:
     Control(Form& form, const ControlDesign& design);
 
     const ControlDesign& design() const { return *design_; }
@@ -70,7 +70,7 @@ public:
     int Interval() const { return interval_; }
     void SetInterval(int milliseconds);
 
-private:
+  private:
     friend class Form;
     void ApplyTimer();
 
@@ -85,7 +85,7 @@ private:
 };
 
 class Form : public Window {
-public:
+  public:
     explicit Form(const FormDesign& design);
     ~Form() override;
 
@@ -100,7 +100,7 @@ public:
     bool IsVisible() const { return hwnd() && IsWindowVisible(hwnd()); }
     int dpi() const { return dpi_; }
 
-protected:
+  protected:
     // Creates the window, hidden and centred on the primary display, with all its controls.
     bool CreateForm(const wchar_t* className, DWORD style, HWND owner);
 
@@ -108,10 +108,11 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
     void RaiseEvent(Control& control, ControlEvent event, LPARAM param = 0) {
-        OnControlEvent(control, event, param);
+        if (raisesEvents_)
+            OnControlEvent(control, event, param);
     }
 
-private:
+  private:
     friend class Control;
     struct GdiResources;
 
@@ -128,6 +129,7 @@ private:
     std::vector<Control> controls_;
     HWND toolTip_ = nullptr;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    bool raisesEvents_ = true;  // off once the derived form is gone
     std::unique_ptr<GdiResources> gdi_;
 };
 

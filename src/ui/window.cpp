@@ -25,14 +25,17 @@ bool Window::CreateTopLevel(const wchar_t* className, const wchar_t* caption, DW
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
         wc.lpszClassName = className;
-        if (!RegisterClassExW(&wc)) return false;
+        if (!RegisterClassExW(&wc))
+            return false;
     }
     CreateWindowExW(exStyle, className, caption, style, x, y, width, height, owner, nullptr,
                     instance, this);
     return hwnd_ != nullptr;
 }
 
-LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) { return DefaultHandling(msg, wp, lp); }
+LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    return DefaultHandling(msg, wp, lp);
+}
 
 LRESULT CALLBACK Window::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* self = nullptr;
@@ -43,7 +46,8 @@ LRESULT CALLBACK Window::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     } else {
         self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
-    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (!self)
+        return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         const LRESULT r = self->HandleMessage(msg, wp, lp);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

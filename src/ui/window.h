@@ -6,7 +6,7 @@
 namespace vellum::ui {
 
 class Window {
-public:
+  public:
     Window() = default;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -14,7 +14,7 @@ public:
 
     HWND hwnd() const { return hwnd_; }
 
-protected:
+  protected:
     // Registers the class on first use and creates the window; false when it could not be made.
     bool CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style,
                         DWORD exStyle, int x, int y, int width, int height, HWND owner);
@@ -24,7 +24,7 @@ protected:
         return DefWindowProcW(hwnd_, msg, wp, lp);
     }
 
-private:
+  private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     HWND hwnd_ = nullptr;

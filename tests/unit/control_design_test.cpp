@@ -20,7 +20,7 @@ const ui::ControlDesign& Find(const std::string& name, int index = -1) {
 TEST(Twips, ConvertAtTheRealDpi) {
     EXPECT_EQ(ui::TwipsToPixels(3855, 96), 257);
     EXPECT_EQ(ui::TwipsToPixels(3270, 96), 218);
-    EXPECT_EQ(ui::TwipsToPixels(15, 144), 2);   // 1.5 px rounds up
+    EXPECT_EQ(ui::TwipsToPixels(15, 144), 2);  // 1.5 px rounds up
     EXPECT_EQ(ui::TwipsToPixels(3855, 192), 514);
     EXPECT_EQ(ui::FontHeightForPoints(6, 96), -8);
     EXPECT_EQ(ui::FontHeightForPoints(6, 144), -12);
@@ -44,7 +44,8 @@ TEST(MainFormDesign, TabOrderIsCreationOrderAndUnique) {
     std::set<int> ids;
     int last = -1;
     for (const auto& c : MainFormDesign().controls) {
-        if (c.kind == ui::ControlKind::Timer) continue;
+        if (c.kind == ui::ControlKind::Timer)
+            continue;
         EXPECT_GT(c.tabIndex, last) << c.name;
         last = c.tabIndex;
         tabs.insert(c.tabIndex);

@@ -44,9 +44,14 @@ TEST(GetParentPath, Table) {
         const char* in;
         const char* out;
     } cases[] = {
-        {"C:\\a\\b\\c.txt", "C:\\a\\b"}, {"C:\\a\\b\\", "C:\\a"},   {"C:\\", ""},
-        {"d:/x/y.png", "d:/x"},          {"file.txt", ""},          {"", ""},
-        {"d:/x\\y/z", "d:/x/y"},         {"\\\\srv\\share\\f", "\\\\srv\\share"},
+        {"C:\\a\\b\\c.txt", "C:\\a\\b"},
+        {"C:\\a\\b\\", "C:\\a"},
+        {"C:\\", ""},
+        {"d:/x/y.png", "d:/x"},
+        {"file.txt", ""},
+        {"", ""},
+        {"d:/x\\y/z", "d:/x/y"},
+        {"\\\\srv\\share\\f", "\\\\srv\\share"},
     };
     for (const auto& c : cases) EXPECT_EQ(GetParentPath(c.in), c.out) << c.in;
 }

@@ -1,0 +1,175 @@
+#include "capture/image_encoder.h"
+
+#include "capture/bmp_writer.h"
+#include "capture/encoder_plan.h"
+#include "capture/gdiplus_binding.h"
+#include "capture/save_error.h"
+#include "platform/utf16.h"
+
+namespace vellum {
+namespace {
+
+void ShowArrow() {
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+// The hourglass while GDI+ works; the default arrow again on every way out.
+class ScopedWaitCursor {
+  public:
+    ScopedWaitCursor() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+    ScopedWaitCursor(const ScopedWaitCursor&) = delete;
+    ScopedWaitCursor& operator=(const ScopedWaitCursor&) = delete;
+    ~ScopedWaitCursor() { ShowArrow(); }
+};
+
+// One GDI+ start-up, shut down when it goes out of scope.
+class GdiplusSession {
+  public:
+    explicit GdiplusSession(const GdiplusApi& api) : api_(api) {
+        Gdiplus::GdiplusStartupInput input;  // version 1, no callback, thread and codecs allowed
+        started_ = api_.Startup(&token_, &input, nullptr) == Gdiplus::Ok;
+    }
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
+    ~GdiplusSession() {
+        if (started_)
+            api_.Shutdown(token_);
+    }
+    bool started() const { return started_; }
+
+  private:
+    const GdiplusApi& api_;
+    ULONG_PTR token_ = 0;
+    bool started_ = false;
+};
+
+// A GDI+ image, disposed when it goes out of scope.
+class ScopedGpBitmap {
+  public:
+    explicit ScopedGpBitmap(const GdiplusApi& api) : api_(api) {}
+    ScopedGpBitmap(const ScopedGpBitmap&) = delete;
+    ScopedGpBitmap& operator=(const ScopedGpBitmap&) = delete;
+    ~ScopedGpBitmap() {
+        if (bitmap_)
+            api_.DisposeImage(bitmap_);
+    }
+    Gdiplus::GpBitmap** out() { return &bitmap_; }
+    Gdiplus::GpBitmap* get() const { return bitmap_; }
+
+  private:
+    const GdiplusApi& api_;
+    Gdiplus::GpBitmap* bitmap_ = nullptr;
+};
+
+std::string SystemMessage(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::string text;
+    if (n != 0 && buffer)
+        text = Narrow(std::wstring(buffer, n));
+    if (buffer)
+        LocalFree(buffer);
+    return text;
+}
+
+void Report(const SaveErrorReporter& report, uint32_t number, const std::string& description) {
+    ShowArrow();
+    if (report)
+        report(Widen(SaveErrorMessage(number, description)), Widen(kSaveErrorCaption));
+}
+
+bool FileExists(const std::wstring& name) {
+    return GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The GDI+ save itself; GDI+ statuses end it without a word. The bitmap stays the caller's.
+bool EncodeWithGdiplus(const GdiplusApi& api, HBITMAP bitmap, const std::wstring& fileName,
+                       const EncoderPlan& plan, const SaveErrorReporter& report) {
+    CLSID encoder{};
+    const EncoderParameterBlock params(plan);
+    if (!GuidFromText(plan.encoderClsid, &encoder) || !params.valid()) {
+        Report(report, static_cast<uint32_t>(ERROR_INVALID_DATA), "encoder identifier");
+        return false;
+    }
+
+    const GdiplusSession session(api);
+    if (!session.started())
+        return false;
+    ScopedGpBitmap image(api);
+    if (api.CreateBitmapFromHBITMAP(bitmap, nullptr, image.out()) != Gdiplus::Ok)
+        return false;
+
+    ScopedGpBitmap indexed(api);
+    Gdiplus::GpBitmap* source = image.get();
+    if (plan.saveFromIndexedCopy) {
+        UINT width = 0;
+        UINT height = 0;
+        if (api.GetImageWidth(image.get(), &width) != Gdiplus::Ok ||
+            api.GetImageHeight(image.get(), &height) != Gdiplus::Ok ||
+            api.CloneBitmapAreaI(0, 0, static_cast<INT>(width), static_cast<INT>(height),
+                                 PixelFormat8bppIndexed, image.get(), indexed.out()) != Gdiplus::Ok)
+            return false;
+        source = indexed.get();
+    }
+
+    const bool existed = FileExists(fileName);
+    const Gdiplus::Status status =
+        api.SaveImageToFile(source, fileName.c_str(), &encoder, params.get());
+    if (status != Gdiplus::Ok) {
+        // Whatever a failed encoder left behind is not a picture; an older file it never touched
+        // is kept.
+        if (!existed)
+            DeleteFileW(fileName.c_str());
+        return false;
+    }
+    return FileExists(fileName);
+}
+
+}  // namespace
+
+bool GdiplusAvailable() {
+    return BindGdiplus() != nullptr;
+}
+
+void ShowSaveErrorBox(const std::wstring& text, const std::wstring& caption) {
+    MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const std::string& ext,
+                      int quality, int colorDepth, int compression) {
+    return SaveBitmapToFile(std::move(bitmap), fileName, ext, quality, colorDepth, compression,
+                            ShowSaveErrorBox);
+}
+
+bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const std::string& ext,
+                      int quality, int colorDepth, int compression,
+                      const SaveErrorReporter& report) {
+    if (RouteForExtension(ext) == SaveRoute::OwnBmpWriter) {
+        const bool written = WriteBmpFile(bitmap.get(), fileName);
+        bitmap.reset();
+        ShowArrow();
+        return written;
+    }
+
+    bool written = false;
+    {
+        const ScopedWaitCursor wait;
+        GdiplusBindFault fault;
+        const GdiplusApi* api = BindGdiplus(&fault);
+        const auto plan = PlanEncoder(ext, quality, colorDepth, compression);
+        if (!api) {
+            Report(report, fault.error,
+                   DescribeSystemFault(SystemMessage(fault.error), fault.missing));
+        } else if (!plan) {
+            Report(report, kUnsupportedFormatError, DescribeUnsupportedFormat(ext));
+        } else {
+            written = EncodeWithGdiplus(*api, bitmap.get(), fileName, *plan, report);
+        }
+    }
+    bitmap.reset();  // after GDI+ has disposed of its image and shut down
+    return written;
+}
+
+}  // namespace vellum

@@ -1,0 +1,135 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include "app/main_form_design.h"
+#include "platform/registry.h"
+#include "platform/utf16.h"
+#include "test_folder.h"
+
+namespace vellum {
+namespace {
+
+// The settings store of this test program (its executable's base name names it).
+const char kStoreKey[] = "Software\\PXGR_vellum_win32_tests\\Form1";
+
+void ForgetStore() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PXGR_vellum_win32_tests");
+}
+
+// Closes the window as the user does, so the closing steps run, and drops the quit message.
+void Close(MainWindow& w) {
+    DestroyWindow(w.hwnd());
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ForgetStore();
+        ASSERT_TRUE(window.Create());
+        window.Get(ctl::kP).SetText(folder.path());
+    }
+    void TearDown() override { ForgetStore(); }
+
+    ui::Control& Lab() { return window.Get(ctl::kLab); }
+    UniqueBitmap SmallBitmap() {
+        HDC screen = GetDC(nullptr);
+        HBITMAP b = CreateCompatibleBitmap(screen, 4, 3);
+        ReleaseDC(nullptr, screen);
+        return UniqueBitmap(b);
+    }
+
+    TestFolder folder{"main"};
+    MainWindow window;
+};
+
+TEST_F(MainWindowTest, FirstStartDefaults) {
+    EXPECT_FALSE(window.IsVisible());
+    ui::Control& types = window.Get(ctl::kCmbImgType);
+    ASSERT_EQ(types.ListCount(), 5);
+    EXPECT_EQ(types.List(0), "bmp");
+    EXPECT_EQ(types.List(4), "tiff");
+    EXPECT_EQ(types.Text(), "png");
+    EXPECT_EQ(window.Get(ctl::kChOp).ToolTipText(), "mspaint.exe");
+    EXPECT_EQ(window.Get(ctl::kCheck4).Tag(), "-1");
+    EXPECT_EQ(window.Get(ctl::kChOp).Value(), 1);
+    EXPECT_EQ(window.CapType(), 0);
+}
+
+TEST_F(MainWindowTest, NamesSkipFilesOfEveryAttributeButNotFolders) {
+    window.Get(ctl::kCmbImgType).SetListIndex(3);
+    folder.File("PXGR_Cap_1.png", FILE_ATTRIBUTE_HIDDEN);
+    folder.File("PXGR_Cap_2.png", FILE_ATTRIBUTE_READONLY);
+    folder.Subfolder("PXGR_Cap_3.png");
+    EXPECT_EQ(window.GetNextFN(), folder.path() + "PXGR_Cap_3.png");
+    EXPECT_EQ(window.GetNextFN(), folder.path() + "PXGR_Cap_4.png");
+    window.Get(ctl::kTbxQZ).SetText("新前缀_");
+    window.Get(ctl::kCmbImgType).SetListIndex(0);
+    EXPECT_EQ(window.GetNextFN(), folder.path() + "新前缀_5.bmp");
+}
+
+TEST_F(MainWindowTest, SaveReportsTheFileItWrote) {
+    for (int format : {0, 3}) {
+        window.Get(ctl::kCmbImgType).SetListIndex(format);
+        std::string name;
+        EXPECT_TRUE(window.SaveP(SmallBitmap(), name));
+        EXPECT_EQ(Lab().Text(), "已保存到:" + name);
+        EXPECT_NE(GetFileAttributesW(Widen(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+    }
+}
+
+TEST_F(MainWindowTest, AFailedWriteIsNotReportedAsSaved) {
+    for (int format : {0, 3}) {
+        window.Get(ctl::kCmbImgType).SetListIndex(format);
+        std::string name;
+        EXPECT_FALSE(window.SaveP(UniqueBitmap(), name));
+        EXPECT_EQ(Lab().Text(), "保存失败:" + name);
+        EXPECT_EQ(GetFileAttributesW(Widen(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+    }
+    window.Get(ctl::kP).SetText(folder.path() + "missing\\");
+    std::string name;
+    EXPECT_FALSE(window.SaveP(SmallBitmap(), name));
+    EXPECT_EQ(Lab().Text(), "保存失败:" + name);
+}
+
+TEST_F(MainWindowTest, TheDirectXTypeSavesNothingAndTakesNoName) {
+    window.Get(ctl::kOp, 3).SetValue(1);
+    ASSERT_EQ(window.CapType(), 3);
+    EXPECT_EQ(window.Get(ctl::kOp, 0).Value(), 0);
+    const std::string status = Lab().Text();
+    std::string name = "unchanged";
+    EXPECT_FALSE(window.SaveP(SmallBitmap(), name));
+    EXPECT_EQ(name, "unchanged");
+    EXPECT_EQ(Lab().Text(), status);
+    EXPECT_EQ(window.GetNextFN(), folder.path() + "PXGR_Cap_1.png");
+}
+
+TEST(MainWindowStore, ClosingWritesBothValuesAndAnEmptyToolPathStaysEmpty) {
+    ForgetStore();
+    {
+        MainWindow w;
+        ASSERT_TRUE(w.Create());
+        w.Get(ctl::kChOp).SetToolTipText("");
+        w.Get(ctl::kCheck4).SetTag("255");
+        Close(w);
+    }
+    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kStoreKey, "ChOp_Tip"), std::string());
+    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kStoreKey, "Check4_Tag"), "255");
+    {
+        MainWindow w;
+        ASSERT_TRUE(w.Create());
+        EXPECT_EQ(w.Get(ctl::kChOp).ToolTipText(), "");
+        EXPECT_EQ(w.Get(ctl::kCheck4).Tag(), "255");
+        w.Get(ctl::kChOp).SetToolTipText("C:\\我的 工具\\看图.exe");
+        Close(w);
+    }
+    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kStoreKey, "ChOp_Tip"),
+              "C:\\我的 工具\\看图.exe");
+    ForgetStore();
+}
+
+}  // namespace
+}  // namespace vellum
