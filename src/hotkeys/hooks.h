@@ -1,0 +1,48 @@
+#pragma once
+// The system-wide low-level keyboard and mouse hooks. Their callbacks only decide what an event
+// means (hotkey_dispatch.h), swallow or pass it, and post the work to a window given at
+// install time; the window does the work after the callback has returned, so the callbacks
+// always return at once however long a capture takes.
+#include <windows.h>
+
+#include <cstdint>
+
+#include "hotkeys/hotkey_dispatch.h"
+#include "hotkeys/region_selection.h"
+
+namespace vellum::hotkeys {
+
+// Installs the keyboard hook (replacing an installed one). Each hotkey press is posted to
+// `target` as `message`; read it with ReadPostedKey. Returns the hook, null on failure.
+HHOOK HookKeyboard(HWND target, UINT message);
+// The handle is forgotten only when the platform removed the hook.
+void UnhookKeyboard();
+HHOOK KeyboardHookHandle();
+
+// Installs the mouse hook for a selection (replacing an installed one). Every event but the
+// ignored ones is posted to `target` as `message`; read it with ReadPostedMouse.
+HHOOK HookMouse(HWND target, UINT message);
+void UnhookMouse();
+HHOOK MouseHookHandle();
+
+// Whether a region selection runs: F9 is a hotkey only then. Set by the selection's owner.
+void SetSelectionRunning(bool running);
+
+// The modifiers held now, from the generic Shift, Ctrl and Alt keys.
+uint16_t CurrentModifierMask();
+
+struct PostedKey {
+    KeyAction action = KeyAction::None;
+    uint16_t mask = 0;
+    uint32_t vkCode = 0;
+};
+PostedKey ReadPostedKey(WPARAM wp, LPARAM lp);
+
+struct PostedMouse {
+    MouseAction action = MouseAction::None;
+    uint16_t mask = 0;
+    Point point;  // the event's screen point
+};
+PostedMouse ReadPostedMouse(WPARAM wp, LPARAM lp);
+
+}  // namespace vellum::hotkeys
