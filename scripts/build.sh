@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Configures and builds the two trees:
+#   $VELLUM_BUILD_ROOT/native  host build (Debug): the platform-neutral core and its unit tests,
+#                              with AddressSanitizer and UBSan unless VELLUM_SANITIZE=OFF
+#   $VELLUM_BUILD_ROOT/win     MinGW-w64 cross build (Release): Vellum_Capture.exe, the Win32
+#                              tests, the test driver
+# VELLUM_BUILD_ROOT defaults to <repo>/build; give each parallel checkout or engineer its own.
+# Arguments: "native" or "win" to build one tree only (default: both).
+set -euo pipefail
+
+REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_ROOT=${VELLUM_BUILD_ROOT:-$REPO/build}
+SANITIZE=${VELLUM_SANITIZE:-ON}
+JOBS=${VELLUM_JOBS:-$(nproc)}
+
+trees=("$@")
+((${#trees[@]})) || trees=(native win)
+
+configure_and_build() {
+    local dir=$1
+    shift
+    mkdir -p "$(dirname "$dir")"
+    # Configuring an existing tree is quick and applies changed options.
+    cmake -S "$REPO" -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 ||
+        { cat "$dir.configure.log" >&2; return 1; }
+    cmake --build "$dir" --parallel "$JOBS"
+}
+
+for tree in "${trees[@]}"; do
+    case "$tree" in
+    native)
+        echo "build: native tree in $BUILD_ROOT/native"
+        configure_and_build "$BUILD_ROOT/native" -DCMAKE_BUILD_TYPE=Debug \
+            -DVELLUM_SANITIZE="$SANITIZE"
+        ;;
+    win)
+        echo "build: Windows tree in $BUILD_ROOT/win"
+        configure_and_build "$BUILD_ROOT/win" -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$REPO/cmake/mingw-w64-x86_64.cmake"
+        ;;
+    *)
+        echo "build: unknown tree '$tree' (native or win)" >&2
+        exit 2
+        ;;
+    esac
+done
