@@ -3,6 +3,8 @@
 #include "app/main_form_design.h"
 #include "app/main_window_rules.h"
 #include "capture/image_encoder.h"
+#include "hotkeys/hooks.h"
+#include "hotkeys/topmost.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -20,12 +22,49 @@ constexpr const char* kInitialSavedToolPath = "mspaint";
 constexpr int kJpegQuality = 80;
 constexpr int kTiffColorDepth = 24;
 constexpr int kTiffCompressionNone = 6;
+// The status line once a region selection has ended.
+constexpr const char* kSelectionDoneStatus = "已完成.";
+
+// A new screen-compatible bitmap with the same picture; null when it cannot be made.
+UniqueBitmap CopyBitmap(HBITMAP source) {
+    BITMAP info{};
+    if (!source || !GetObjectW(source, sizeof info, &info))
+        return UniqueBitmap();
+    ScopedGetDC screen(nullptr);
+    UniqueBitmap copy(CreateCompatibleBitmap(screen, info.bmWidth, info.bmHeight));
+    if (!copy)
+        return copy;
+    ScopedMemDC from(screen);
+    ScopedMemDC to(screen);
+    ScopedSelectObject fromSelected(from, source);
+    ScopedSelectObject toSelected(to, copy.get());
+    if (!fromSelected || !toSelected ||
+        !BitBlt(to, 0, 0, info.bmWidth, info.bmHeight, from, 0, 0, SRCCOPY))
+        return UniqueBitmap();
+    return copy;
+}
+
+// Empties the clipboard and puts the bitmap on it, which then owns it. Another program may hold
+// the clipboard open for a moment: a few short tries.
+void PutBitmapOnClipboard(HWND owner, UniqueBitmap bitmap) {
+    bool open = false;
+    for (int attempt = 0; attempt < 5 && !(open = OpenClipboard(owner)); ++attempt) Sleep(10);
+    if (!open)
+        return;
+    if (EmptyClipboard() && SetClipboardData(CF_BITMAP, bitmap.get()))
+        bitmap.release();
+    CloseClipboard();
+}
 
 }  // namespace
 
 MainWindow::MainWindow()
     : ui::Form(MainFormDesign()),
-      applicationName_(ApplicationName(ExeBaseName(ExecutablePath()))) {}
+      applicationName_(ApplicationName(ExeBaseName(ExecutablePath()))),
+      region_(std::make_unique<RegionCapture>(static_cast<RegionCapture::Host&>(*this),
+                                              kMsgSelectionMouse)) {}
+
+MainWindow::~MainWindow() = default;
 
 bool MainWindow::Create() {
     if (!CreateForm(kClassName, kStyle, nullptr))
@@ -41,13 +80,18 @@ void MainWindow::ShowNormal() {
 }
 
 void MainWindow::Load() {
+    hotkeys::HookKeyboard(hwnd(), kMsgHotkey);
+
     const std::string storeKey = SettingsStoreKey(applicationName_, design().name);
     ui::Control& chOp = Get(ctl::kChOp);
     chOp.SetToolTipText(
         ReadRegistryString(HKEY_CURRENT_USER, storeKey, kToolPathKey).value_or(kDefaultToolPath));
-    Get(ctl::kCheck4)
-        .SetTag(ReadRegistryString(HKEY_CURRENT_USER, storeKey, kBorderTagKey)
-                    .value_or(kDefaultBorderTag));
+    ui::Control& border = Get(ctl::kCheck4);
+    border.SetTag(
+        ReadRegistryString(HKEY_CURRENT_USER, storeKey, kBorderTagKey).value_or(kDefaultBorderTag));
+    // The selection outline takes the colour of the border drawn into the pictures.
+    if (border.Value() == 1)
+        region_->Outline().SetColor(ParseColorTag(border.Tag()));
 
     ui::Control& folder = Get(ctl::kP);
     if (folder.Text().empty())
@@ -69,9 +113,14 @@ void MainWindow::Load() {
 }
 
 void MainWindow::OnDestroy() {
+    // A selection still running would leave the mouse hook swallowing the desktop's clicks.
+    region_->Cancel();
+    region_->CloseTip();
     const std::string storeKey = SettingsStoreKey(applicationName_, design().name);
     WriteRegistryString(HKEY_CURRENT_USER, storeKey, kToolPathKey, Get(ctl::kChOp).ToolTipText());
     WriteRegistryString(HKEY_CURRENT_USER, storeKey, kBorderTagKey, Get(ctl::kCheck4).Tag());
+    hotkeys::UnhookKeyboard();
+    region_->ReleaseOutline();
     PostQuitMessage(0);
 }
 
@@ -83,6 +132,76 @@ void MainWindow::OnMinimised() {
                     MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
     }
     ShowWindow(hwnd(), SW_HIDE);
+}
+
+void MainWindow::BeginRegionSelect() {
+    region_->Begin();
+}
+
+void MainWindow::EndRegionSelect() {
+    region_->Cancel();
+}
+
+void MainWindow::OnSelectionStarted() {
+    ShowWindow(hwnd(), SW_HIDE);
+    tag_ = "M";  // the selection hid the window: no minimise hint needed any more
+}
+
+void MainWindow::OnSelectionEnded() {
+    Get(ctl::kLab).SetText(kSelectionDoneStatus);
+}
+
+void MainWindow::CaptureRegion(const hotkeys::Rect& rect) {
+    UniqueBitmap picture =
+        CaptureWindow(GetDesktopWindow(), rect.left, rect.top, rect.width, rect.height);
+    // The clipboard gets the grabbed picture itself (frame included), whatever the file format:
+    // a copy made before the save takes the bitmap over.
+    const bool toClipboard = Get(ctl::kCheck2).Value() != 0;
+    UniqueBitmap clipboardCopy = toClipboard ? CopyBitmap(picture.get()) : UniqueBitmap();
+    std::string fileName;
+    const bool written = SaveP(std::move(picture), fileName);
+    ui::Control& chOp = Get(ctl::kChOp);
+    // The tool gets only a file that exists.
+    if (written && !chOp.ToolTipText().empty() && chOp.Value() == 1)
+        LaunchTool(fileName);
+    if (clipboardCopy)
+        PutBitmapOnClipboard(hwnd(), std::move(clipboardCopy));
+}
+
+void MainWindow::ToggleVisible() {
+    if (IsWindowVisible(hwnd())) {
+        ShowWindow(hwnd(), SW_HIDE);
+    } else {
+        if (IsIconic(hwnd()))
+            ShowWindow(hwnd(), SW_RESTORE);
+        ShowWindow(hwnd(), SW_SHOW);
+        // Lifted above every window, then left an ordinary one.
+        HWND insertAfter = nullptr;
+        hotkeys::SetTopMostWindow(hwnd(), true, insertAfter);
+        insertAfter = nullptr;
+        hotkeys::SetTopMostWindow(hwnd(), false, insertAfter);
+    }
+    Get(ctl::kTi).SetTimerEnabled(false);
+}
+
+void MainWindow::OnHotkey(WPARAM wp, LPARAM lp) {
+    switch (hotkeys::ReadPostedKey(wp, lp).action) {
+        case hotkeys::KeyAction::ToggleMainWindow:
+            ToggleVisible();
+            break;
+        case hotkeys::KeyAction::BeginOrCancelSelection:
+            BeginRegionSelect();
+            break;
+        case hotkeys::KeyAction::SaveScreen:
+            SaveCurrentScr();
+            MessageBeep(MB_OK);
+            break;
+        case hotkeys::KeyAction::CancelSelection:
+            EndRegionSelect();
+            break;
+        case hotkeys::KeyAction::None:
+            break;
+    }
 }
 
 void MainWindow::OpenOutputFolder() {
@@ -151,6 +270,13 @@ void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LP
             control.SetText(WithTrailingBackslash(text));
     } else if (event == ui::ControlEvent::Click && name == ctl::kOp) {
         capType_ = static_cast<int16_t>(control.index());
+    } else if (event == ui::ControlEvent::Click && name == ctl::kCap) {
+        BeginRegionSelect();
+    } else if (event == ui::ControlEvent::LostFocus && name == ctl::kCap) {
+        // Starting a selection from the button hides the window and takes the focus from the
+        // button: the selection's crosshair stays until the selection ends.
+        if (!region_->Running())
+            SetProgramCursor(nullptr);
     }
 }
 
@@ -166,6 +292,18 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case kMsgSaveCurrentScreen:
             SaveCurrentScr();
             return 0;
+        case kMsgHotkey:
+            OnHotkey(wp, lp);
+            return 0;
+        case kMsgSelectionMouse:
+            region_->OnMouse(wp, lp);
+            return 0;
+        case WM_SETCURSOR:
+            if (HCURSOR cursor = ProgramCursor()) {
+                SetCursor(cursor);
+                return TRUE;
+            }
+            return Form::HandleMessage(msg, wp, lp);
         default:
             return Form::HandleMessage(msg, wp, lp);
     }

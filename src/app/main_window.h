@@ -3,18 +3,26 @@
 #include <cstdint>
 #include <string>
 
+#include <memory>
+
+#include "app/region_capture.h"
 #include "capture/file_naming.h"
 #include "capture/grab.h"
 #include "ui/form.h"
 
 namespace vellum {
 
-class MainWindow : public ui::Form {
+class MainWindow : public ui::Form, private RegionCapture::Host {
   public:
     // Work posted to the main window so that input hooks can return at once.
     static constexpr UINT kMsgSaveCurrentScreen = WM_APP + 1;
+    // A hotkey pressed (hotkeys::ReadPostedKey) and a mouse event during a region selection
+    // (hotkeys::ReadPostedMouse), posted by the low-level hooks.
+    static constexpr UINT kMsgHotkey = WM_APP + 2;
+    static constexpr UINT kMsgSelectionMouse = WM_APP + 3;
 
     MainWindow();
+    ~MainWindow() override;
 
     // Creates the window (hidden) and runs the loading steps.
     bool Create();
@@ -32,6 +40,13 @@ class MainWindow : public ui::Form {
 
     int16_t CapType() const { return capType_; }
 
+    // Starts the rubber-band selection of a screen rectangle, or cancels a running one.
+    void BeginRegionSelect();
+    // Ends a running selection without capturing.
+    void EndRegionSelect();
+    // The selection outline (created on first use); its colour follows the border option.
+    hotkeys::OutlineOverlay& RectOutline() { return region_->Outline(); }
+
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) override;
@@ -43,12 +58,21 @@ class MainWindow : public ui::Form {
     void OpenOutputFolder();
     void LaunchTool(const std::string& fileName);
     CaptureOptions CurrentCaptureOptions();
+    void OnHotkey(WPARAM wp, LPARAM lp);
+    void ToggleVisible();
+
+    // RegionCapture::Host
+    HWND SelectionWindow() override { return hwnd(); }
+    void OnSelectionStarted() override;
+    void OnSelectionEnded() override;
+    void CaptureRegion(const hotkeys::Rect& rect) override;
 
     std::string applicationName_;
     int16_t capType_ = 0;
     std::string tag_;  // "M": the user knows how to bring the hidden window back
     FileNamer namer_;
     bool gdiplusAvailable_ = false;
+    std::unique_ptr<RegionCapture> region_;
 };
 
 }  // namespace vellum

@@ -1,8 +1,10 @@
 #pragma once
 // The system-wide low-level keyboard and mouse hooks. Their callbacks only decide what an event
 // means (hotkey_dispatch.h), swallow or pass it, and post the work to a window given at
-// install time; the window does the work after the callback has returned, so the callbacks
-// always return at once however long a capture takes.
+// install time; the window does the work after the callback has returned. The hooks are
+// installed on a thread of their own that does nothing else, so they are answered at once
+// however long the window's thread is busy with a capture. The functions below are called from
+// one thread (the user-interface thread).
 #include <windows.h>
 
 #include <cstdint>
