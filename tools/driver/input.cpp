@@ -2,6 +2,7 @@
 // messages posted or sent to windows, focus changes.
 #include "driver.h"
 
+#include <cstdio>
 #include <cwctype>
 
 namespace driver {
@@ -24,11 +25,20 @@ INPUT MouseInput(DWORD flags, POINT screen) {
     return in;
 }
 
+// Under Wine, SendInput now and then refuses input for a moment (seen while another process's
+// windows or hooks go away): the events not taken are sent again after a short pause.
 bool Send(std::vector<INPUT>& inputs) {
-    if (inputs.empty())
-        return true;
-    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    return sent == inputs.size();
+    size_t done = 0;
+    for (int attempt = 0; done < inputs.size() && attempt < 40; ++attempt) {
+        if (attempt > 0)
+            Sleep(25);
+        done +=
+            SendInput(static_cast<UINT>(inputs.size() - done), inputs.data() + done, sizeof(INPUT));
+    }
+    if (done < inputs.size())
+        fwprintf(stderr, L"SendInput took %zu of %zu events (error %lu)\n", done, inputs.size(),
+                 GetLastError());
+    return done == inputs.size();
 }
 
 bool SendMouse(DWORD flags, POINT screen) {
