@@ -15,6 +15,7 @@
 #include "capture/gdiplus_binding.h"
 #include "capture/save_error.h"
 #include "platform/utf16.h"
+#include "test_pictures.h"
 
 namespace vellum {
 namespace {
@@ -326,55 +327,6 @@ TEST(SaveBitmapToFile, PointerIsTheArrowAfterEverySave) {
     }
 }
 
-// A DIB section at `bpp` whose pixels follow a formula of their position (top-down rows).
-HBITMAP MakeDepthPicture(int w, int h, int bpp) {
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colors[256];
-    } bi{};
-    bi.header.biSize = sizeof(BITMAPINFOHEADER);
-    bi.header.biWidth = w;
-    bi.header.biHeight = -h;
-    bi.header.biPlanes = 1;
-    bi.header.biBitCount = static_cast<WORD>(bpp);
-    if (bpp <= 8) {
-        for (int i = 0; i < (1 << bpp); ++i)
-            bi.colors[i] = {static_cast<BYTE>((i * 151 + 5) & 255),
-                            static_cast<BYTE>((i * 91 + 17) & 255),
-                            static_cast<BYTE>((i * 37) & 255), 0};
-    }
-    if (bpp == 16) {
-        bi.header.biCompression = BI_BITFIELDS;
-        const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
-        std::memcpy(bi.colors, masks, sizeof masks);
-    }
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS,
-                                   &bits, nullptr, 0);
-    const int stride = (w * bpp + 31) / 32 * 4;
-    auto* rows = static_cast<uint8_t*>(bits);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = rows + y * stride;
-        for (int x = 0; x < w; ++x) {
-            if (bpp <= 8) {
-                const int index = (x * 3 + y * 5) % (1 << bpp);
-                const int bit = x * bpp;
-                row[bit / 8] |= static_cast<uint8_t>(index << (8 - bpp - bit % 8));
-            } else if (bpp == 16) {
-                const uint16_t v = static_cast<uint16_t>(
-                    ((x * 5) & 31) << 11 | ((y * 9) & 63) << 5 | (((x + y) * 3) & 31));
-                std::memcpy(row + x * 2, &v, 2);
-            } else {
-                uint8_t* p = row + x * (bpp / 8);
-                p[0] = static_cast<uint8_t>(x * 13 + 7);
-                p[1] = static_cast<uint8_t>(y * 29 + 3);
-                p[2] = static_cast<uint8_t>(x * y + 11);
-            }
-        }
-    }
-    return bmp;
-}
-
 std::vector<uint32_t> AsRgb32(HBITMAP bmp, int w, int h) {
     std::vector<uint32_t> out(static_cast<size_t>(w) * h);
     BITMAPINFO bi{};
@@ -396,7 +348,7 @@ HBITMAP MakeDdb(int w, int h, int bpp) {
     HDC screen = GetDC(nullptr);
     HBITMAP ddb = bpp ? CreateBitmap(w, h, 1, static_cast<UINT>(bpp), nullptr)
                       : CreateCompatibleBitmap(screen, w, h);
-    HBITMAP picture = MakeDepthPicture(w, h, 32);
+    HBITMAP picture = testing::DepthPicture(w, h, 32);
     HDC from = CreateCompatibleDC(screen);
     HDC to = CreateCompatibleDC(screen);
     HGDIOBJ oldFrom = SelectObject(from, picture);
@@ -423,7 +375,7 @@ TEST(SaveBitmapToFile, BmpKeepsTheBitmapsOwnDepthAndPixels) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.dib ? "DIB section " : "DDB ") + std::to_string(c.bpp) +
                      " bits");
-        const HBITMAP source = c.dib ? MakeDepthPicture(w, h, c.bpp) : MakeDdb(w, h, c.bpp);
+        const HBITMAP source = c.dib ? testing::DepthPicture(w, h, c.bpp) : MakeDdb(w, h, c.bpp);
         ASSERT_NE(source, nullptr);
         BITMAP bm{};
         GetObjectW(source, sizeof bm, &bm);

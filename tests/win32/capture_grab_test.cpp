@@ -1,6 +1,7 @@
 // Grabs of real screen pixels: a window painted with a known pattern is put on the screen, then
 // captured through the program's grab functions.
 #include "capture/grab.h"
+#include "test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -22,22 +23,10 @@ LRESULT CALLBACK PatternProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = BeginPaint(hwnd, &ps);
         RECT rc;
         GetClientRect(hwnd, &rc);
-        std::vector<uint32_t> rows(static_cast<size_t>(rc.right) * rc.bottom);
-        for (int y = 0; y < rc.bottom; ++y) {
-            for (int x = 0; x < rc.right; ++x) {
-                const COLORREF c = PatternAt(x, y);
-                rows[static_cast<size_t>(y) * rc.right + x] =
-                    GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
-            }
-        }
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = rc.right;
-        bi.bmiHeader.biHeight = -rc.bottom;  // top-down
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        SetDIBitsToDevice(dc, 0, 0, rc.right, rc.bottom, 0, 0, 0, rc.bottom, rows.data(), &bi,
-                          DIB_RGB_COLORS);
+        testing::PaintPixels(dc, rc.right, rc.bottom, [](int x, int y) {
+            const COLORREF c = PatternAt(x, y);
+            return static_cast<uint32_t>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+        });
         EndPaint(hwnd, &ps);
         return 0;
     }

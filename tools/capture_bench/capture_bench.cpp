@@ -15,6 +15,7 @@
 
 #include "capture/grab.h"
 #include "capture/image_encoder.h"
+#include "test_pictures.h"
 
 using namespace vellum;
 
@@ -27,28 +28,17 @@ LRESULT CALLBACK BusyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     HDC dc = BeginPaint(hwnd, &ps);
     RECT rc;
     GetClientRect(hwnd, &rc);
-    std::vector<uint32_t> rows(static_cast<size_t>(rc.right) * rc.bottom);
     uint32_t noise = 2463534242u;
-    for (int y = 0; y < rc.bottom; ++y) {
-        for (int x = 0; x < rc.right; ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const uint32_t n = noise & 0x0F;
-            const uint32_t r = ((x * 255 / (rc.right ? rc.right : 1)) + n) & 255;
-            const uint32_t g = ((y * 255 / (rc.bottom ? rc.bottom : 1)) + n) & 255;
-            const uint32_t b = (((x ^ y) & 0xFF) / 2 + 64 + n) & 255;
-            rows[static_cast<size_t>(y) * rc.right + x] = r << 16 | g << 8 | b;
-        }
-    }
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = rc.right;
-    bi.bmiHeader.biHeight = -rc.bottom;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    SetDIBitsToDevice(dc, 0, 0, rc.right, rc.bottom, 0, 0, 0, rc.bottom, rows.data(), &bi,
-                      DIB_RGB_COLORS);
+    testing::PaintPixels(dc, rc.right, rc.bottom, [&](int x, int y) {
+        noise ^= noise << 13;
+        noise ^= noise >> 17;
+        noise ^= noise << 5;
+        const uint32_t n = noise & 0x0F;
+        const uint32_t r = ((x * 255 / (rc.right ? rc.right : 1)) + n) & 255;
+        const uint32_t g = ((y * 255 / (rc.bottom ? rc.bottom : 1)) + n) & 255;
+        const uint32_t b = (((x ^ y) & 0xFF) / 2 + 64 + n) & 255;
+        return r << 16 | g << 8 | b;
+    });
     EndPaint(hwnd, &ps);
     return 0;
 }

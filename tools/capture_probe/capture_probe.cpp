@@ -21,6 +21,7 @@
 #include "capture/grab.h"
 #include "capture/image_encoder.h"
 #include "platform/utf16.h"
+#include "test_pictures.h"
 
 using namespace vellum;
 
@@ -41,21 +42,10 @@ LRESULT CALLBACK SceneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = BeginPaint(hwnd, &ps);
         RECT rc;
         GetClientRect(hwnd, &rc);
-        std::vector<uint32_t> rows(static_cast<size_t>(rc.right) * rc.bottom);
-        for (int y = 0; y < rc.bottom; ++y)
-            for (int x = 0; x < rc.right; ++x) {
-                const COLORREF c = PatternAt(x, y, seed);
-                rows[static_cast<size_t>(y) * rc.right + x] =
-                    GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
-            }
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = rc.right;
-        bi.bmiHeader.biHeight = -rc.bottom;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        SetDIBitsToDevice(dc, 0, 0, rc.right, rc.bottom, 0, 0, 0, rc.bottom, rows.data(), &bi,
-                          DIB_RGB_COLORS);
+        testing::PaintPixels(dc, rc.right, rc.bottom, [seed](int x, int y) {
+            const COLORREF c = PatternAt(x, y, seed);
+            return static_cast<uint32_t>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+        });
         EndPaint(hwnd, &ps);
         return 0;
     }
@@ -212,62 +202,12 @@ int Scene(const std::wstring& out) {
     return 0;
 }
 
-// A DIB section of `bpp` bits whose pixels follow a formula of their position; the test computes
-// the same formula.
-HBITMAP DepthPicture(int w, int h, int bpp) {
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colors[256];
-    } bi{};
-    bi.header.biSize = sizeof(BITMAPINFOHEADER);
-    bi.header.biWidth = w;
-    bi.header.biHeight = -h;
-    bi.header.biPlanes = 1;
-    bi.header.biBitCount = static_cast<WORD>(bpp);
-    if (bpp <= 8) {
-        for (int i = 0; i < (1 << bpp); ++i)
-            bi.colors[i] = {static_cast<BYTE>((i * 151 + 5) & 255),
-                            static_cast<BYTE>((i * 91 + 17) & 255),
-                            static_cast<BYTE>((i * 37) & 255), 0};
-    }
-    if (bpp == 16) {
-        bi.header.biCompression = BI_BITFIELDS;
-        const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
-        std::memcpy(bi.colors, masks, sizeof masks);
-    }
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS,
-                                   &bits, nullptr, 0);
-    if (!bmp)
-        return nullptr;
-    const int stride = (w * bpp + 31) / 32 * 4;
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = static_cast<uint8_t*>(bits) + y * stride;
-        for (int x = 0; x < w; ++x) {
-            if (bpp <= 8) {
-                const int index = (x * 3 + y * 5) % (1 << bpp);
-                const int bit = x * bpp;
-                row[bit / 8] |= static_cast<uint8_t>(index << (8 - bpp - bit % 8));
-            } else if (bpp == 16) {
-                const uint16_t v = static_cast<uint16_t>(
-                    ((x * 5) & 31) << 11 | ((y * 9) & 63) << 5 | (((x + y) * 3) & 31));
-                std::memcpy(row + x * 2, &v, 2);
-            } else {
-                uint8_t* p = row + x * (bpp / 8);
-                p[0] = static_cast<uint8_t>(x * 13 + 7);  // blue
-                p[1] = static_cast<uint8_t>(y * 29 + 3);  // green
-                p[2] = static_cast<uint8_t>(x * y + 11);  // red
-            }
-        }
-    }
-    return bmp;
-}
-
 int Depths(const std::wstring& out) {
     Results r;
     for (int bpp : {1, 4, 8, 16, 24, 32}) {
         const std::string name = "depth" + std::to_string(bpp);
-        r.Add(name + ".bmp", Save(UniqueBitmap(DepthPicture(13, 5, bpp)), out, name, "bmp"));
+        r.Add(name + ".bmp",
+              Save(UniqueBitmap(testing::DepthPicture(13, 5, bpp)), out, name, "bmp"));
     }
     return WriteText(out + L"info.json", "{\"saved\": {" + r.json + "}}\n") ? 0 : 1;
 }
