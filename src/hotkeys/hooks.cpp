@@ -4,6 +4,9 @@
 
 namespace vellum::hotkeys {
 
+// Posted events pack a point, or a time, mask and action, into 64-bit message parameters.
+static_assert(sizeof(WPARAM) == 8 && sizeof(LPARAM) == 8, "a 64-bit build");
+
 namespace {
 
 // The hooks live on a thread of their own that does nothing but answer them. A low-level hook is
@@ -58,8 +61,11 @@ LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wp, LPARAM lp) {
         const uint16_t mask = CurrentModifierMask();
         const uint64_t point =
             (uint64_t{static_cast<uint32_t>(mouse.pt.y)} << 32) | static_cast<uint32_t>(mouse.pt.x);
+        // The event's own time travels with it: the selection's throttle must measure the
+        // user's moves, not how late the main window gets to them.
         PostMessageW(mouseTarget.load(), mouseMessage.load(),
-                     (static_cast<WPARAM>(mask) << 8) | static_cast<WPARAM>(d.action),
+                     (static_cast<WPARAM>(mouse.time) << 32) | (static_cast<WPARAM>(mask) << 8) |
+                         static_cast<WPARAM>(d.action),
                      static_cast<LPARAM>(point));
     }
     if (d.swallow)
@@ -216,6 +222,7 @@ PostedMouse ReadPostedMouse(WPARAM wp, LPARAM lp) {
     PostedMouse m;
     m.action = static_cast<MouseAction>(wp & 0xFF);
     m.mask = static_cast<uint16_t>(wp >> 8);
+    m.time = static_cast<uint32_t>(static_cast<uint64_t>(wp) >> 32);
     m.point = {static_cast<int32_t>(static_cast<uint32_t>(bits)),
                static_cast<int32_t>(static_cast<uint32_t>(bits >> 32))};
     return m;

@@ -43,7 +43,8 @@ PostedKey ReadPostedKey(WPARAM wp, LPARAM lp);
 struct PostedMouse {
     MouseAction action = MouseAction::None;
     uint16_t mask = 0;
-    Point point;  // the event's screen point
+    Point point;        // the event's screen point
+    uint32_t time = 0;  // the event's time stamp in milliseconds (wraps after 49.7 days)
 };
 PostedMouse ReadPostedMouse(WPARAM wp, LPARAM lp);
 
