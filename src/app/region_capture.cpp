@@ -88,15 +88,6 @@ void RegionCapture::Cancel() {
     End();
 }
 
-hotkeys::RegionSelection::Clock::time_point RegionCapture::EventClock(uint32_t eventTime) {
-    // The events' millisecond stamps wrap around; their differences, added up, never run
-    // backwards.
-    if (lastEventTime_)
-        eventClockMs_ += static_cast<uint32_t>(eventTime - *lastEventTime_);
-    lastEventTime_ = eventTime;
-    return hotkeys::RegionSelection::Clock::time_point(std::chrono::milliseconds(eventClockMs_));
-}
-
 void RegionCapture::OnMouse(WPARAM wp, LPARAM lp) {
     // Events posted before the selection ended arrive after it: they mean nothing any more.
     if (!Running())
@@ -107,7 +98,7 @@ void RegionCapture::OnMouse(WPARAM wp, LPARAM lp) {
         // until it has returned the platform still reports the pointer where it was before the
         // event, so a read here would lag one event behind (and lose the last move of a drag).
         case hotkeys::MouseAction::Move: {
-            const auto view = selection_.Move(m.mask, m.point, m.point, EventClock(m.time));
+            const auto view = selection_.Move(m.mask, m.point, m.point, eventClock_.At(m.time));
             if (!view)
                 return;
             if (view->outline) {

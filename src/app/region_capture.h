@@ -4,9 +4,7 @@
 // the low-level mouse hook posts. What happens to the chosen rectangle is the host's business.
 #include <windows.h>
 
-#include <cstdint>
 #include <memory>
-#include <optional>
 
 #include "hotkeys/info_tip.h"
 #include "hotkeys/outline_overlay.h"
@@ -57,16 +55,13 @@ class RegionCapture {
 
   private:
     void End();
-    // The throttle's clock: the mouse events' own times, made monotonic.
-    hotkeys::RegionSelection::Clock::time_point EventClock(uint32_t eventTime);
 
     Host& host_;
     UINT mouseMessage_;
     hotkeys::RegionSelection selection_;
     std::unique_ptr<hotkeys::OutlineOverlay> outline_;
     std::unique_ptr<hotkeys::InfoTip> tip_;
-    std::optional<uint32_t> lastEventTime_;
-    uint64_t eventClockMs_ = 0;
+    hotkeys::EventClock eventClock_;
 };
 
 // The program's pointer override for its own windows (null: none, the windows' own pointers).

@@ -41,6 +41,22 @@ extern const char kSelectionPrompt[];
 // "起点(L,T) 宽W,高H"
 std::string SizeReadout(const Rect& r);
 
+// Turns the input events' millisecond stamps, which wrap around after 49.7 days, into a clock
+// that never runs backwards: the throttle measures the user's moves, not when they are handled.
+class EventClock {
+  public:
+    std::chrono::steady_clock::time_point At(uint32_t eventTime) {
+        if (last_)
+            elapsedMs_ += static_cast<uint32_t>(eventTime - *last_);
+        last_ = eventTime;
+        return std::chrono::steady_clock::time_point(std::chrono::milliseconds(elapsedMs_));
+    }
+
+  private:
+    std::optional<uint32_t> last_;
+    uint64_t elapsedMs_ = 0;
+};
+
 class RegionSelection {
   public:
     using Clock = std::chrono::steady_clock;

@@ -211,5 +211,14 @@ TEST_F(Selection, CancelForgetsTheRectangle) {
     EXPECT_FALSE(s.Finish());
 }
 
+TEST(EventClock, EventTimesRunForwardAcrossTheirWrapAround) {
+    using std::chrono::milliseconds;
+    EventClock clock;
+    const auto start = clock.At(0xFFFFFFF0u);
+    EXPECT_EQ(clock.At(0xFFFFFFFFu) - start, milliseconds(15));
+    EXPECT_EQ(clock.At(4u) - start, milliseconds(20));  // the stamp wrapped: 16 + 4 later
+    EXPECT_EQ(clock.At(44u) - start, milliseconds(60));
+}
+
 }  // namespace
 }  // namespace vellum::hotkeys
