@@ -15,6 +15,16 @@ BITMAPINFO TopDown32(int width, int height) {
     return bi;
 }
 
+std::vector<uint32_t> Rgb32Pixels(HBITMAP bitmap, int width, int height) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    BITMAPINFO bi = TopDown32(width, height);
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    for (uint32_t& v : pixels) v &= 0xFFFFFF;
+    return pixels;
+}
+
 void PaintPixels(HDC dc, int width, int height,
                  const std::function<uint32_t(int x, int y)>& rgbAt) {
     std::vector<uint32_t> rows(static_cast<size_t>(width) * height);

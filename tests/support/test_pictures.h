@@ -4,11 +4,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace vellum::testing {
 
 // Header of a 32-bit top-down DIB of width x height.
 BITMAPINFO TopDown32(int width, int height);
+
+// The bitmap's pixels as top-down 0x00RRGGBB values (the unused byte cleared).
+std::vector<uint32_t> Rgb32Pixels(HBITMAP bitmap, int width, int height);
 
 // Paints width x height pixels at the DC's origin in one transfer; rgbAt gives 0x00RRGGBB and is
 // called row by row, left to right.

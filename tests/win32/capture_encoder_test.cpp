@@ -74,12 +74,7 @@ std::string ReadAll(const std::wstring& path) {
 
 // A 32-bit DIB section of w x h with position-dependent colours.
 HBITMAP MakePicture(int w, int h) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    const BITMAPINFO bi = testing::TopDown32(w, h);
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     auto* px = static_cast<uint32_t*>(bits);
@@ -327,21 +322,6 @@ TEST(SaveBitmapToFile, PointerIsTheArrowAfterEverySave) {
     }
 }
 
-std::vector<uint32_t> AsRgb32(HBITMAP bmp, int w, int h) {
-    std::vector<uint32_t> out(static_cast<size_t>(w) * h);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    HDC dc = GetDC(nullptr);
-    GetDIBits(dc, bmp, 0, h, out.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    for (uint32_t& v : out) v &= 0xFFFFFF;
-    return out;
-}
-
 // A device-dependent bitmap of `bpp` (CreateBitmap; 0: compatible with the screen) holding the
 // 32-bit picture as that depth shows it.
 HBITMAP MakeDdb(int w, int h, int bpp) {
@@ -380,7 +360,7 @@ TEST(SaveBitmapToFile, BmpKeepsTheBitmapsOwnDepthAndPixels) {
         BITMAP bm{};
         GetObjectW(source, sizeof bm, &bm);
         const int bpp = bm.bmBitsPixel;
-        const std::vector<uint32_t> expected = AsRgb32(source, w, h);
+        const std::vector<uint32_t> expected = testing::Rgb32Pixels(source, w, h);
         const std::wstring name =
             folder / (L"depth" + std::to_wstring(c.dib) + L"-" + std::to_wstring(bpp) + L".bmp");
         ASSERT_TRUE(SaveBitmapToFile(UniqueBitmap(source), name, "bmp", 80, 24, 6, {}));
@@ -404,7 +384,7 @@ TEST(SaveBitmapToFile, BmpKeepsTheBitmapsOwnDepthAndPixels) {
                              DIB_RGB_COLORS, &bits, nullptr, 0);
         ASSERT_NE(loaded, nullptr);
         std::memcpy(bits, file.data() + offset, file.size() - offset);
-        EXPECT_EQ(AsRgb32(loaded, w, h), expected);
+        EXPECT_EQ(testing::Rgb32Pixels(loaded, w, h), expected);
         DeleteObject(loaded);
     }
 }

@@ -118,17 +118,8 @@ Pixels Read(HBITMAP bitmap) {
         return out;
     out.width = bm.bmWidth;
     out.height = bm.bmHeight;
-    std::vector<uint32_t> raw(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = bm.bmWidth;
-    bi.bmiHeader.biHeight = -bm.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    HDC dc = GetDC(nullptr);
-    GetDIBits(dc, bitmap, 0, bm.bmHeight, raw.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    for (uint32_t v : raw) out.colors.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
+    for (uint32_t v : testing::Rgb32Pixels(bitmap, bm.bmWidth, bm.bmHeight))
+        out.colors.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
     return out;
 }
 
