@@ -9,6 +9,8 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/utf16.h"
+#include "settings/form_state.h"
+#include "settings/interval.h"
 
 namespace vellum {
 
@@ -24,6 +26,8 @@ constexpr int kTiffColorDepth = 24;
 constexpr int kTiffCompressionNone = 6;
 // The status line once a region selection has ended.
 constexpr const char* kSelectionDoneStatus = "已完成.";
+// The wait of the single capture, apart from the IDs the form gives its timer controls.
+constexpr UINT_PTR kSingleCaptureTimerId = 0x5643;
 
 // A new screen-compatible bitmap with the same picture; null when it cannot be made.
 UniqueBitmap CopyBitmap(HBITMAP source) {
@@ -82,6 +86,9 @@ void MainWindow::ShowNormal() {
 void MainWindow::Load() {
     hotkeys::HookKeyboard(hwnd(), kMsgHotkey);
 
+    std::string iniPath;  // Settings.ini beside the executable
+    LoadFormState(*this, iniPath);
+
     const std::string storeKey = SettingsStoreKey(applicationName_, design().name);
     ui::Control& chOp = Get(ctl::kChOp);
     chOp.SetToolTipText(
@@ -116,6 +123,8 @@ void MainWindow::OnDestroy() {
     // A selection still running would leave the mouse hook swallowing the desktop's clicks.
     region_->Cancel();
     region_->CloseTip();
+    std::string iniPath;
+    SaveFormState(*this, iniPath);
     const std::string storeKey = SettingsStoreKey(applicationName_, design().name);
     WriteRegistryString(HKEY_CURRENT_USER, storeKey, kToolPathKey, Get(ctl::kChOp).ToolTipText());
     WriteRegistryString(HKEY_CURRENT_USER, storeKey, kBorderTagKey, Get(ctl::kCheck4).Tag());
@@ -204,6 +213,104 @@ void MainWindow::OnHotkey(WPARAM wp, LPARAM lp) {
     }
 }
 
+void MainWindow::OnContinuousOptionChanged(ui::Control& check1) {
+    ui::Control& interval = Get(ctl::kText1);
+    ui::Control& unit = Get(ctl::kL);
+    switch (check1.Value()) {
+        case BST_UNCHECKED:
+            Get(ctl::kTi).SetTimerEnabled(false);
+            check1.SetText(kSingleCaptureCaption);
+            interval.SetVisible(false);
+            unit.SetVisible(false);
+            break;
+        case BST_CHECKED:
+            check1.SetText(kContinuousCaption);
+            interval.SetVisible(true);
+            unit.SetVisible(true);
+            // A hidden window (still loading, or running in the background) cannot take focus.
+            if (IsVisible()) {
+                interval.Focus();
+                interval.SelectAllText();
+            }
+            break;
+        default:  // the grey state is not used
+            break;
+    }
+}
+
+void MainWindow::OnIntervalLostFocus(ui::Control& text1) {
+    if (!IsIntervalNumeric(text1.Text()))
+        text1.SetText(kDefaultIntervalText);
+}
+
+void MainWindow::OnTimedCaptureClicked() {
+    // The window is hidden while a single capture waits; a click delivered meanwhile (or after
+    // Ctrl+F12 showed the window) must not start a second one.
+    if (singleCapturePending_)
+        return;
+    const std::string folder = Get(ctl::kP).Text();
+    if (folder.empty())
+        return;
+    if (!FolderExists(folder)) {
+        MessageBoxW(hwnd(), Widen(MissingFolderMessage(folder)).c_str(),
+                    Widen(kMessageCaption).c_str(), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    ui::Control& timer = Get(ctl::kTi);
+    switch (Get(ctl::kCheck1).Value()) {
+        case BST_CHECKED: {
+            const std::string text = Get(ctl::kText1).Text();
+            if (!IsIntervalNumeric(text)) {
+                MessageBoxW(hwnd(), Widen(kBadIntervalMessage).c_str(),
+                            Widen(kMessageCaption).c_str(), MB_OK | MB_ICONINFORMATION);
+                return;
+            }
+            // Out of range keeps the interval in force (100 ms until one is accepted).
+            if (const std::optional<int> interval = IntervalFromText(text))
+                timer.SetInterval(*interval);
+            timer.SetTimerEnabled(true);
+            // Timer messages come only when no other message is waiting, so the window is gone
+            // from the screen before the first capture.
+            ShowWindow(hwnd(), SW_HIDE);
+            break;
+        }
+        case BST_UNCHECKED:
+            timer.SetTimerEnabled(false);
+            ShowWindow(hwnd(), SW_HIDE);
+            // The wait runs on a timer, not by blocking: the thread keeps serving its windows,
+            // and the keys typed meanwhile in other programs are not held up.
+            if (SetTimer(hwnd(), kSingleCaptureTimerId, kSingleCaptureDelayMs, nullptr))
+                singleCapturePending_ = true;
+            else
+                FinishSingleCapture();
+            break;
+        default:  // the grey state is not used
+            break;
+    }
+}
+
+void MainWindow::FinishSingleCapture() {
+    KillTimer(hwnd(), kSingleCaptureTimerId);
+    std::string fileName;
+    const bool written = SaveP(GetWinPic(capType_), fileName);
+    ShowWindow(hwnd(), SW_SHOW);
+    singleCapturePending_ = false;
+    // The tool gets only a file that exists. An unchecked tool box has an empty tool path.
+    if (written && !Get(ctl::kChOp).ToolTipText().empty())
+        LaunchTool(fileName);
+}
+
+void MainWindow::OnContinuousTick() {
+    // A message box shown during a save (the encoder's error box) lets further ticks through;
+    // they wait for this one instead of piling up.
+    if (continuousTickRunning_)
+        return;
+    continuousTickRunning_ = true;
+    std::string fileName;
+    SaveP(GetWinPic(capType_), fileName);
+    continuousTickRunning_ = false;
+}
+
 void MainWindow::OpenOutputFolder() {
     StartCommandLine(ExplorerCommandLine(Get(ctl::kP).Text()), SW_SHOWNORMAL);
 }
@@ -270,6 +377,14 @@ void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LP
             control.SetText(WithTrailingBackslash(text));
     } else if (event == ui::ControlEvent::Click && name == ctl::kOp) {
         capType_ = static_cast<int16_t>(control.index());
+    } else if (event == ui::ControlEvent::Click && name == ctl::kCheck1) {
+        OnContinuousOptionChanged(control);
+    } else if (event == ui::ControlEvent::LostFocus && name == ctl::kText1) {
+        OnIntervalLostFocus(control);
+    } else if (event == ui::ControlEvent::Click && name == ctl::kCommand2) {
+        OnTimedCaptureClicked();
+    } else if (event == ui::ControlEvent::Timer && name == ctl::kTi) {
+        OnContinuousTick();
     } else if (event == ui::ControlEvent::Click && name == ctl::kCap) {
         BeginRegionSelect();
     } else if (event == ui::ControlEvent::LostFocus && name == ctl::kCap) {
@@ -298,6 +413,13 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case kMsgSelectionMouse:
             region_->OnMouse(wp, lp);
             return 0;
+        case WM_TIMER:
+            if (wp == kSingleCaptureTimerId) {
+                if (singleCapturePending_)
+                    FinishSingleCapture();
+                return 0;
+            }
+            return Form::HandleMessage(msg, wp, lp);
         case WM_SETCURSOR:
             if (HCURSOR cursor = ProgramCursor()) {
                 SetCursor(cursor);

@@ -60,6 +60,12 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     CaptureOptions CurrentCaptureOptions();
     void OnHotkey(WPARAM wp, LPARAM lp);
     void ToggleVisible();
+    // Timed capture: the mode box, the interval field, the button and the two timers.
+    void OnContinuousOptionChanged(ui::Control& check1);
+    void OnIntervalLostFocus(ui::Control& text1);
+    void OnTimedCaptureClicked();
+    void OnContinuousTick();
+    void FinishSingleCapture();
 
     // RegionCapture::Host
     HWND SelectionWindow() override { return hwnd(); }
@@ -73,6 +79,8 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     FileNamer namer_;
     bool gdiplusAvailable_ = false;
     std::unique_ptr<RegionCapture> region_;
+    bool singleCapturePending_ = false;
+    bool continuousTickRunning_ = false;
 };
 
 }  // namespace vellum

@@ -39,6 +39,10 @@ int32_t ParseColorTag(const std::string& text) {
     return static_cast<int32_t>(v);
 }
 
+std::string MissingFolderMessage(const std::string& folder) {
+    return "文件夹" + folder + "不存在!";
+}
+
 std::string SavedStatus(const std::string& path) {
     return "已保存到:" + path;
 }

@@ -17,6 +17,13 @@ inline constexpr const char* kBorderTagKey = "Check4_Tag";
 inline constexpr const char* kImageTypes[] = {"bmp", "jpg", "gif", "png", "tiff"};
 inline constexpr int kPngIndex = 3;
 inline constexpr int kBmpIndex = 0;
+// Timed capture: the captions of its check box by state, the interval a bad text falls back to,
+// the delay of the single capture and its messages.
+inline constexpr const char* kContinuousCaption = "自动抓取,每隔";
+inline constexpr const char* kSingleCaptureCaption = "自动抓取(&A)";
+inline constexpr const char* kDefaultIntervalText = "200";
+inline constexpr int kSingleCaptureDelayMs = 2000;
+inline constexpr const char* kBadIntervalMessage = "请输入正确的时间间隔!";
 
 // Only the exact argument text "/a" starts the program in the background.
 bool StartsInBackground(const std::string& arguments);
@@ -30,6 +37,9 @@ std::string DefaultOutputFolder(const std::optional<std::string>& tmp);
 
 // The border colour stored as signed decimal text; anything else is "no colour" (-1).
 int32_t ParseColorTag(const std::string& text);
+
+// The message for an output folder that is not there.
+std::string MissingFolderMessage(const std::string& folder);
 
 std::string SavedStatus(const std::string& path);
 std::string SaveFailedStatus(const std::string& path);

@@ -11,4 +11,7 @@ FileProbe ProbeFile(const std::string& path);
 // Whether the path names an existing entry of any kind (folder, file, hidden or not).
 bool PathExists(const std::string& path);
 
+// Whether the path names an existing folder, whatever its attributes (hidden, system, ...).
+bool FolderExists(const std::string& path);
+
 }  // namespace vellum

@@ -135,6 +135,10 @@ void Control::SetValue(int value) {
     }
     if (kind() != ControlKind::CheckBox || value < 0 || value > 2 || value == Value())
         return;
+    // A two-state box cannot show the grey state: the platform would show it checked.
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & BS_TYPEMASK;
+    if (value == BST_INDETERMINATE && style != BS_3STATE && style != BS_AUTO3STATE)
+        return;
     SendMessageW(hwnd_, BM_SETCHECK, static_cast<WPARAM>(value), 0);
     form_->RaiseEvent(*this, ControlEvent::Click);
 }

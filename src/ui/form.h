@@ -39,7 +39,7 @@ class Control {
     // Check box: 0 unchecked, 1 checked, 2 grey. Option button: 1 selected, 0 not.
     int Value() const;
     // Raises Click when the state changes, as a user's click would; selecting an option button
-    // clears the other options of its array.
+    // clears the other options of its array. The grey state is refused by a two-state box.
     void SetValue(int value);
 
     bool Enabled() const;

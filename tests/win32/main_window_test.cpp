@@ -5,6 +5,7 @@
 #include "app/main_form_design.h"
 #include "platform/registry.h"
 #include "platform/utf16.h"
+#include "settings/ini_file.h"
 #include "test_folder.h"
 
 namespace vellum {
@@ -13,8 +14,10 @@ namespace {
 // The settings store of this test program (its executable's base name names it).
 const char kStoreKey[] = "Software\\PXGR_vellum_win32_tests\\Form1";
 
+// Forgets the registry store and the control states a closed window left beside the test program.
 void ForgetStore() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PXGR_vellum_win32_tests");
+    DeleteFileW(Widen(DefaultIniPath()).c_str());
 }
 
 // Closes the window as the user does, so the closing steps run, and drops the quit message.
