@@ -17,6 +17,7 @@ from vellum_e2e import (  # noqa: E402
     E2EError,
     Program,
     Registry,
+    Witness,
     WineEnv,
     screenshot,
 )
@@ -91,3 +92,11 @@ def pytest_runtest_makereport(item, call):
     outcome = yield
     report = outcome.get_result()
     setattr(item, "rep_" + report.when, report)
+
+
+@pytest.fixture
+def witness(wine_env, driver):
+    """A focused window of another program that reports the keys it receives."""
+    w = Witness(wine_env)
+    yield w
+    w.close(driver)

@@ -4,17 +4,13 @@ low-level hooks. A second program, tools/hotkey_witness, holds the keyboard focu
 every key it receives, and reads the clipboard from outside."""
 
 import json
-import queue
 import subprocess
-import threading
 import time
 
 import pytest
 from PIL import Image
 
 from vellum_e2e import (
-    E2EError,
-    WM_CLOSE,
     screenshot,
     wait_for_file,
     wait_until,
@@ -33,71 +29,12 @@ RED = (255, 0, 0)
 STEP_MS = 40
 
 
-class Witness:
-    """A focused window of another program that reports the keys it receives."""
-
-    def __init__(self, env, left=1500, top=60):
-        exe = env.build_dir / "tools" / "hotkey_witness" / "hotkey_witness.exe"
-        self.proc = subprocess.Popen([env.wine, str(exe), "keys", str(left), str(top)],
-                                     env=env.environ(), stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        self.lines = queue.Queue()
-        threading.Thread(target=self._pump, daemon=True).start()
-        first = self._next(timeout=30)
-        if not first or "hwnd" not in first[0]:
-            self.close()
-            raise E2EError(f"the key witness did not start: {first}")
-        self.hwnd, self.pid = first[0]["hwnd"], first[0]["pid"]
-        self.keys = []  # (message, vk, arrival on the test's clock)
-
-    def _pump(self):
-        # Each line is stamped the moment it arrives.
-        for raw in self.proc.stdout:
-            if raw.strip():
-                self.lines.put((json.loads(raw), time.monotonic()))
-
-    def _next(self, timeout):
-        try:
-            return self.lines.get(timeout=timeout)
-        except queue.Empty:
-            return None
-
-    def collect(self, settle=0.3):
-        """Gathers what arrived, waiting until nothing more comes for `settle` seconds."""
-        while True:
-            item = self._next(settle)
-            if item is None:
-                return self.keys
-            line, arrival = item
-            self.keys.append((line["msg"], line["vk"], arrival))
-
-    def presses(self):
-        return [vk for msg, vk, _ in self.collect() if msg in ("keydown", "syskeydown")]
-
-    def close(self, driver=None):
-        if self.proc.poll() is None:
-            if driver and getattr(self, "hwnd", None):
-                driver.post(self.hwnd, WM_CLOSE)
-            try:
-                self.proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-
-
 def read_clipboard(env, out_path):
     exe = env.build_dir / "tools" / "hotkey_witness" / "hotkey_witness.exe"
     done = subprocess.run([env.wine, str(exe), "clipboard", env.win_path(out_path)],
                           env=env.environ(), capture_output=True, timeout=60)
     lines = [json.loads(x) for x in done.stdout.decode().splitlines() if x.strip()]
     return lines[-1]
-
-
-@pytest.fixture
-def witness(wine_env, driver):
-    w = Witness(wine_env)
-    yield w
-    w.close(driver)
 
 
 def start(vellum, test_dir, fmt="png", clipboard=False, args=None):
