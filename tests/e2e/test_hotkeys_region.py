@@ -187,6 +187,13 @@ def test_drag_variants(vellum, test_dir, driver, witness, wine_env, name, keys, 
                     xdotool(wine_env, "keyup", keys)
             if wait_for_file(saved):
                 break
+            # Seen so far: the selection was still running (an event of the drag never reached
+            # the hook). Ending it with F9 first, so that the next Ctrl+Alt+A begins a new one
+            # instead of cancelling the old.
+            print(f"\nempty {name} drag: tip shown {bool(visible_windows(vellum, TIP_CLASS))}, "
+                  f"status {vellum.control(LAB)['text']!r}; played again")
+            driver.key("f9")
+            wait_until(lambda: not visible_windows(vellum, TIP_CLASS), 5)
         assert saved.is_file(), (files(out), vellum.control(LAB)["text"])
         with Image.open(saved) as image:
             assert image.size == expected_size

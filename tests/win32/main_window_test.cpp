@@ -110,6 +110,39 @@ TEST_F(MainWindowTest, TheDirectXTypeSavesNothingAndTakesNoName) {
     EXPECT_EQ(window.GetNextFN(), folder.path() + "PXGR_Cap_1.png");
 }
 
+// The button clicked as the user's click reaches the window.
+void ClickButton(MainWindow& w, const char* name) {
+    ui::Control& button = w.Get(name);
+    SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ControlId(button.design()), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button.hwnd()));
+}
+
+TEST_F(MainWindowTest, ContinuousCaptureTakesTheTypedIntervalOrKeepsThePreviousOne) {
+    window.Get(ctl::kCheck1).SetValue(1);
+    ui::Control& timer = window.Get(ctl::kTi);
+    const struct {
+        const char* typed;
+        int interval;  // in force after the click
+    } steps[] = {
+        {"100000", 100},  // out of range at first: the 100 ms the timer was made with
+        {"-5", 100},     {"1.5", 2},    {"2.5", 2}, {"3.5", 4},
+        {"65536", 4},    {"1e3", 1000}, {"0", 0},  // accepted: a timer that never fires
+    };
+    for (const auto& step : steps) {
+        window.Get(ctl::kText1).SetText(step.typed);
+        ClickButton(window, ctl::kCommand2);
+        EXPECT_EQ(timer.Interval(), step.interval) << step.typed;
+        EXPECT_TRUE(timer.TimerEnabled()) << step.typed;
+        timer.SetTimerEnabled(false);  // no tick may run into the next step
+    }
+    // Unchecking the box stops a running capture.
+    timer.SetTimerEnabled(true);
+    window.Get(ctl::kCheck1).SetValue(0);
+    EXPECT_FALSE(timer.TimerEnabled());
+    EXPECT_EQ(window.Get(ctl::kCheck1).Text(), "自动抓取(&A)");
+    EXPECT_FALSE(window.Get(ctl::kText1).Visible());
+}
+
 TEST(MainWindowStore, ClosingWritesBothValuesAndAnEmptyToolPathStaysEmpty) {
     ForgetStore();
     {
