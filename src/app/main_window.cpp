@@ -6,6 +6,7 @@
 #include "hotkeys/hooks.h"
 #include "hotkeys/topmost.h"
 #include "platform/file_system.h"
+#include "platform/input_box.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/utf16.h"
@@ -85,6 +86,8 @@ void MainWindow::ShowNormal() {
 
 void MainWindow::Load() {
     hotkeys::HookKeyboard(hwnd(), kMsgHotkey);
+    // Known before the states are restored: the clipboard box's rule depends on it.
+    gdiplusAvailable_ = GdiplusAvailable();
 
     std::string iniPath;  // Settings.ini beside the executable
     LoadFormState(*this, iniPath);
@@ -108,7 +111,6 @@ void MainWindow::Load() {
     if (imageType.ListCount() < 2)
         for (const char* type : kImageTypes) imageType.AddItem(type);
 
-    gdiplusAvailable_ = GdiplusAvailable();
     if (gdiplusAvailable_) {
         if (imageType.ListIndex() < 0)
             imageType.SetListIndex(kPngIndex);
@@ -117,6 +119,7 @@ void MainWindow::Load() {
         imageType.SetEnabled(false);
         Get(ctl::kLab).SetText(kNoGdiplusStatus);
     }
+    OnClipboardOptionChanged(Get(ctl::kCheck2));
 }
 
 void MainWindow::OnDestroy() {
@@ -311,6 +314,39 @@ void MainWindow::OnContinuousTick() {
     continuousTickRunning_ = false;
 }
 
+void MainWindow::OnClipboardOptionChanged(ui::Control& check2) {
+    if (check2.Value() == BST_UNCHECKED)
+        return;
+    // The clipboard copy is meant for pasting into documents: a smaller format than png is
+    // chosen (only bmp without GDI+). The user may still pick png afterwards.
+    ui::Control& imageType = Get(ctl::kCmbImgType);
+    if (imageType.Text() == kImageTypes[kPngIndex])
+        imageType.SetListIndex(gdiplusAvailable_ ? kGifIndex : kBmpIndex);
+}
+
+void MainWindow::OnToolPathEditRequested() {
+    ui::Control& chOp = Get(ctl::kChOp);
+    const std::string answer =
+        InputBox(hwnd(), kToolPathPrompt, kMessageCaption, chOp.ToolTipText());
+    if (!answer.empty())
+        chOp.SetToolTipText(answer);
+}
+
+void MainWindow::OnFilesDroppedOnTool(HDROP drop) {
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    if (length == 0)
+        return;
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
+    ui::Control& chOp = Get(ctl::kChOp);
+    chOp.SetToolTipText(Narrow(path));
+    // The dropped program is the choice: checking the box must not replace it by the saved path
+    // nor ask again with the file dialog.
+    droppingTool_ = true;
+    chOp.SetValue(BST_CHECKED);
+    droppingTool_ = false;
+}
+
 void MainWindow::OpenOutputFolder() {
     StartCommandLine(ExplorerCommandLine(Get(ctl::kP).Text()), SW_SHOWNORMAL);
 }
@@ -367,7 +403,7 @@ void MainWindow::SaveCurrentScr() {
         LaunchTool(fileName);
 }
 
-void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM) {
+void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) {
     const std::string& name = control.name();
     if (event == ui::ControlEvent::DoubleClick && (name == ctl::kLabel1 || name == ctl::kP)) {
         OpenOutputFolder();
@@ -385,6 +421,12 @@ void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LP
         OnTimedCaptureClicked();
     } else if (event == ui::ControlEvent::Timer && name == ctl::kTi) {
         OnContinuousTick();
+    } else if (event == ui::ControlEvent::Click && name == ctl::kCheck2) {
+        OnClipboardOptionChanged(control);
+    } else if (event == ui::ControlEvent::RightButtonUp && name == ctl::kChOp) {
+        OnToolPathEditRequested();
+    } else if (event == ui::ControlEvent::FilesDropped && name == ctl::kChOp) {
+        OnFilesDroppedOnTool(reinterpret_cast<HDROP>(param));
     } else if (event == ui::ControlEvent::Click && name == ctl::kCap) {
         BeginRegionSelect();
     } else if (event == ui::ControlEvent::LostFocus && name == ctl::kCap) {

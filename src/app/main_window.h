@@ -1,5 +1,9 @@
 #pragma once
 // The main window: the hub whose controls hold every user choice, and its capture operations.
+#include <windows.h>
+
+#include <shellapi.h>
+
 #include <cstdint>
 #include <string>
 
@@ -66,6 +70,10 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     void OnTimedCaptureClicked();
     void OnContinuousTick();
     void FinishSingleCapture();
+    // Output options.
+    void OnClipboardOptionChanged(ui::Control& check2);
+    void OnToolPathEditRequested();
+    void OnFilesDroppedOnTool(HDROP drop);
 
     // RegionCapture::Host
     HWND SelectionWindow() override { return hwnd(); }
@@ -81,6 +89,7 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     std::unique_ptr<RegionCapture> region_;
     bool singleCapturePending_ = false;
     bool continuousTickRunning_ = false;
+    bool droppingTool_ = false;  // the tool box is being checked by a drop
 };
 
 }  // namespace vellum

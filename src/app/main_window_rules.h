@@ -17,6 +17,8 @@ inline constexpr const char* kBorderTagKey = "Check4_Tag";
 inline constexpr const char* kImageTypes[] = {"bmp", "jpg", "gif", "png", "tiff"};
 inline constexpr int kPngIndex = 3;
 inline constexpr int kBmpIndex = 0;
+inline constexpr int kGifIndex = 2;
+inline constexpr const char* kToolPathPrompt = "程序:";
 // Timed capture: the captions of its check box by state, the interval a bad text falls back to,
 // the delay of the single capture and its messages.
 inline constexpr const char* kContinuousCaption = "自动抓取,每隔";
