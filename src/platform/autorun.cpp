@@ -8,7 +8,8 @@ namespace vellum {
 
 void SetAutorunEntry(HKEY root, const std::string& keyPath, const std::string& exePath, bool remove,
                      std::string& valueName, std::string& command, const std::string& arguments) {
-    CompleteAutorunEntry(exePath, valueName, command, arguments);
+    if (!CompleteAutorunEntry(exePath, valueName, command, arguments))
+        return;
     // Failures change nothing visible: the check box keeps the state the user gave it.
     if (remove)
         DeleteRegistryValue(root, keyPath, valueName);

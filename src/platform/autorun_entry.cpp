@@ -15,14 +15,17 @@ std::string QuotedExeCommand(const std::string& exePath) {
     return "\"" + (folder.empty() ? file : folder + "\\" + file) + "\"";
 }
 
-void CompleteAutorunEntry(const std::string& exePath, std::string& valueName, std::string& command,
+bool CompleteAutorunEntry(const std::string& exePath, std::string& valueName, std::string& command,
                           const std::string& arguments) {
+    if (ExeBaseName(exePath).empty() && (valueName.empty() || command.empty()))
+        return false;
     if (valueName.empty())
         valueName = ExeBaseName(exePath);
     if (command.empty())
         command = QuotedExeCommand(exePath);
     if (!arguments.empty())
         command += " " + arguments;
+    return true;
 }
 
 bool AutorunRemovesEntry(int checkBoxValue) {

@@ -17,8 +17,10 @@ std::string ExeFolder(const std::string& exePath);
 std::string QuotedExeCommand(const std::string& exePath);
 
 // Fills what the caller left empty: the value name becomes the executable's base name and the
-// command its quoted path; then non-empty arguments are appended after one blank.
-void CompleteAutorunEntry(const std::string& exePath, std::string& valueName, std::string& command,
+// command its quoted path; then non-empty arguments are appended after one blank. False, with
+// nothing changed, when a default is needed but the executable's path is unknown (empty): the
+// entry would be the Run key's unnamed value or a command that starts nothing.
+bool CompleteAutorunEntry(const std::string& exePath, std::string& valueName, std::string& command,
                           const std::string& arguments);
 
 // The autorun check box: a checked box keeps the entry, any other state removes it.

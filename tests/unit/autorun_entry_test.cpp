@@ -24,7 +24,7 @@ TEST(AutorunEntry, DefaultsComeFromTheExecutablePath) {
     for (const auto& c : cases) {
         std::string valueName;
         std::string command;
-        CompleteAutorunEntry(c.exePath, valueName, command, c.arguments);
+        EXPECT_TRUE(CompleteAutorunEntry(c.exePath, valueName, command, c.arguments));
         EXPECT_EQ(valueName, c.valueName) << c.exePath;
         EXPECT_EQ(command, c.command) << c.exePath;
     }
@@ -33,15 +33,30 @@ TEST(AutorunEntry, DefaultsComeFromTheExecutablePath) {
 TEST(AutorunEntry, GivenNamesAndCommandsAreKeptAndArgumentsStillAppended) {
     std::string valueName = "我的程序";
     std::string command = "\"E:\\other.exe\"";
-    CompleteAutorunEntry("D:\\Tools\\Vellum_Capture.exe", valueName, command, "/a");
+    EXPECT_TRUE(CompleteAutorunEntry("D:\\Tools\\Vellum_Capture.exe", valueName, command, "/a"));
     EXPECT_EQ(valueName, "我的程序");
     EXPECT_EQ(command, "\"E:\\other.exe\" /a");
 
     valueName.clear();
     command = "notepad";
-    CompleteAutorunEntry("D:\\Tools\\Vellum_Capture.exe", valueName, command, "");
+    EXPECT_TRUE(CompleteAutorunEntry("D:\\Tools\\Vellum_Capture.exe", valueName, command, ""));
     EXPECT_EQ(valueName, "Vellum_Capture");
     EXPECT_EQ(command, "notepad");
+}
+
+TEST(AutorunEntry, AnUnknownExecutableGivesNoDefaults) {
+    std::string valueName;
+    std::string command;
+    EXPECT_FALSE(CompleteAutorunEntry("", valueName, command, "/a"));
+    EXPECT_EQ(valueName, "");
+    EXPECT_EQ(command, "");
+    command = "\"E:\\other.exe\"";
+    EXPECT_FALSE(CompleteAutorunEntry("", valueName, command, "/a"));
+    EXPECT_EQ(command, "\"E:\\other.exe\"");
+    // Nothing left to default: the path is not needed.
+    valueName = "Other";
+    EXPECT_TRUE(CompleteAutorunEntry("", valueName, command, "/a"));
+    EXPECT_EQ(command, "\"E:\\other.exe\" /a");
 }
 
 TEST(AutorunEntry, FolderHasNoTrailingSeparator) {

@@ -137,6 +137,15 @@ TEST_F(AutorunTest, RemovingUnderAMissingKeyCreatesNothing) {
         RegCloseKey(k);
 }
 
+TEST_F(AutorunTest, AnUnknownExecutableWritesNoEntry) {
+    // Neither the key's unnamed value nor a command that starts nothing.
+    std::string name;
+    std::string command;
+    Write("", name, command);
+    EXPECT_EQ(ValueCount(HKEY_CURRENT_USER, kRunKey), 0u);
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kRunKey, "").exists);
+}
+
 TEST_F(AutorunTest, RegistryValuesOfAnEmptyKeyPathAreNotTouched) {
     // An empty path would name the root key itself.
     EXPECT_FALSE(SetRegistryValue(HKEY_CURRENT_USER, "", "PXGR_vellum_empty_path", "x", REG_SZ));
