@@ -113,3 +113,16 @@ def test_inf_opens_the_system_about_dialog_over_the_box(shown):
     assert wait_until(lambda: not vellum.driver.find(pid=vellum.pid, visible=True) or
                       all(w["hwnd"] != dialog[0]["hwnd"] for w in vellum.windows(visible=True)))
     close_with_esc(vellum, about)
+
+
+def test_hotkeys_work_while_the_box_is_open(vellum, test_dir):
+    out = test_dir / "out"
+    out.mkdir()
+    vellum.start(env={"tmp": vellum.env.win_path(out)})
+    vellum.wait_main_window(visible=True)
+    about = open_about(vellum)
+    vellum.driver.key("snapshot")
+    saved = out / "PXGR_Cap_1.png"
+    assert wait_until(saved.is_file, 10), f"no {saved.name}: {sorted(p.name for p in out.iterdir())}"
+    assert vellum.driver.find(cls=ABOUT_CLASS, pid=vellum.pid, visible=True)
+    close_with_esc(vellum, about)
