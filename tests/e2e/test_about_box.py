@@ -37,8 +37,13 @@ def open_about(vellum):
 
 
 def close_with_esc(vellum, about):
-    # The Esc key goes to the window with the keyboard focus: the About box's.
-    assert wait_until(lambda: vellum.driver.guiinfo(about["hwnd"])["active"] == about["hwnd"])
+    # The Esc key goes to the foreground window's focus: the box comes to the front when it
+    # opens.
+    def in_front():
+        info = vellum.driver.guiinfo(about["hwnd"])
+        return info["active"] == about["hwnd"] and info["foreground"] == about["hwnd"]
+
+    assert wait_until(in_front), vellum.driver.guiinfo(about["hwnd"])
     vellum.driver.key("esc")
     assert vellum.driver.wait(cls=ABOUT_CLASS, pid=vellum.pid, gone=True, timeout=10) is not None
 
