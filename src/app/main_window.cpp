@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "about/about_box.h"
 #include "app/main_form_design.h"
 #include "app/main_window_rules.h"
 #include "capture/image_encoder.h"
@@ -429,6 +430,8 @@ void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LP
         OnFilesDroppedOnTool(reinterpret_cast<HDROP>(param));
     } else if (event == ui::ControlEvent::Click && name == ctl::kCap) {
         BeginRegionSelect();
+    } else if (event == ui::ControlEvent::Click && name == ctl::kLabel3) {
+        ShowAboutBox(hwnd());
     } else if (event == ui::ControlEvent::LostFocus && name == ctl::kCap) {
         // Starting a selection from the button hides the window and takes the focus from the
         // button: the selection's crosshair stays until the selection ends.

@@ -34,16 +34,41 @@ std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subK
     return Narrow(std::wstring(buffer.data(), length));
 }
 
-bool WriteRegistryString(HKEY root, const std::string& subKey, const std::string& valueName,
-                         const std::string& value) {
+namespace {
+
+bool StoreString(HKEY root, const std::string& subKey, const std::string& valueName,
+                 const std::string& value, DWORD type) {
     ScopedRegKey key;
     if (RegCreateKeyExW(root, Widen(subKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return false;
     const std::wstring data = Widen(value);
-    return RegSetValueExW(key.get(), Widen(valueName).c_str(), 0, REG_SZ,
+    return RegSetValueExW(key.get(), Widen(valueName).c_str(), 0, type,
                           reinterpret_cast<const BYTE*>(data.c_str()),
                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool WriteRegistryString(HKEY root, const std::string& subKey, const std::string& valueName,
+                         const std::string& value) {
+    return StoreString(root, subKey, valueName, value, REG_SZ);
+}
+
+bool SetRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                      const std::string& value, DWORD type) {
+    if (keyPath.empty() || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return false;
+    return StoreString(root, keyPath, valueName, value, type);
+}
+
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
+    if (keyPath.empty())
+        return false;
+    ScopedRegKey key;
+    if (RegOpenKeyExW(root, Widen(keyPath).c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS)
+        return false;
+    return RegDeleteValueW(key.get(), Widen(valueName).c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace vellum

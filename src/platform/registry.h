@@ -31,4 +31,14 @@ std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subK
 bool WriteRegistryString(HKEY root, const std::string& subKey, const std::string& valueName,
                          const std::string& value);
 
+// Stores one string value (REG_SZ or REG_EXPAND_SZ; other types are refused) as UTF-16 with its
+// terminating NUL, creating the key when it is missing. An empty key path writes nothing: it
+// would name the root key itself. Returns whether the value was stored.
+bool SetRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName,
+                      const std::string& value, DWORD type);
+
+// Removes one value. A missing key or value is left as it is (nothing is created), and so is
+// everything under an empty key path. Returns whether a value was removed.
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName);
+
 }  // namespace vellum

@@ -15,6 +15,7 @@ enum class ControlKind {
     CheckBox,
     OptionButton,
     Timer,  // no window of its own
+    Image,  // an icon in a static control
 };
 
 // 0x00BBGGRR, or this for "the platform's default".
@@ -50,7 +51,9 @@ struct ControlDesign {
     int fontPoints = 0;
     std::string toolTip;
     bool acceptsFiles = false;
-    int timerInterval = 0;  // milliseconds, timers only
+    int timerInterval = 0;   // milliseconds, timers only
+    bool multiLine = false;  // text boxes: wrapped lines and a vertical scroll bar
+    bool locked = false;     // text boxes: read-only, the text can still be selected and copied
 };
 
 struct FormDesign {

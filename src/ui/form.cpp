@@ -39,6 +39,8 @@ ChildClass ChildClassFor(ControlKind kind) {
             // Not automatic: the form keeps one option of an array selected, for clicks and
             // for changes made by the program alike.
             return {WC_BUTTONW, WS_TABSTOP | BS_RADIOBUTTON, 0};
+        case ControlKind::Image:
+            return {WC_STATICW, SS_ICON | SS_CENTERIMAGE | SS_NOTIFY, 0};
         case ControlKind::Timer:
             break;
     }
@@ -167,6 +169,27 @@ void Control::Focus() {
 void Control::SelectAllText() {
     if (hwnd_)
         SendMessageW(hwnd_, EM_SETSEL, 0, -1);
+}
+
+void Control::GetSelection(int& start, int& end) const {
+    DWORD from = 0;
+    DWORD to = 0;
+    if (hwnd_ && kind() == ControlKind::TextBox)
+        SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                     reinterpret_cast<LPARAM>(&to));
+    start = static_cast<int>(from);
+    end = static_cast<int>(to);
+}
+
+HICON Control::Icon() const {
+    if (!hwnd_ || kind() != ControlKind::Image)
+        return nullptr;
+    return reinterpret_cast<HICON>(SendMessageW(hwnd_, STM_GETICON, 0, 0));
+}
+
+void Control::SetIcon(HICON icon) {
+    if (hwnd_ && kind() == ControlKind::Image)
+        SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 }
 
 int Control::ListCount() const {
@@ -317,6 +340,10 @@ void Form::CreateControls() {
         }
         const ChildClass cls = ChildClassFor(d.kind);
         DWORD style = WS_CHILD | cls.style;
+        if (d.kind == ControlKind::TextBox && d.multiLine)
+            style = (style & ~ES_AUTOHSCROLL) | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
+        if (d.kind == ControlKind::TextBox && d.locked)
+            style |= ES_READONLY;
         if (d.visible)
             style |= WS_VISIBLE;
         if (!d.enabled)
@@ -422,6 +449,7 @@ void Form::OnCommand(int id, int code) {
             }
             break;
         case ControlKind::Label:
+        case ControlKind::Image:
             if (code == STN_CLICKED)
                 RaiseEvent(*target, ControlEvent::Click);
             break;
@@ -485,6 +513,11 @@ LRESULT CALLBACK Form::ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
         case WM_LBUTTONDBLCLK: {
             const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
             c.form_->RaiseEvent(c, ControlEvent::DoubleClick);
+            return r;
+        }
+        case WM_KEYUP: {
+            const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+            c.form_->RaiseEvent(c, ControlEvent::KeyUp, static_cast<LPARAM>(wp));
             return r;
         }
         case WM_RBUTTONUP: {

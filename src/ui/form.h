@@ -21,6 +21,7 @@ enum class ControlEvent {
     RightButtonUp,
     FilesDropped,  // param: the HDROP (owned by the form; released after the handler)
     Timer,
+    KeyUp,  // param: the virtual-key code of the key released while the control has the focus
 };
 
 class Control {
@@ -48,6 +49,12 @@ class Control {
     void SetVisible(bool visible);
     void Focus();
     void SelectAllText();
+    // Text boxes: the selection as start and end character positions.
+    void GetSelection(int& start, int& end) const;
+
+    // Images: the icon shown (not owned: the caller keeps it alive while it is shown).
+    HICON Icon() const;
+    void SetIcon(HICON icon);
 
     // Lists (drop-down list boxes).
     int ListCount() const;

@@ -1,0 +1,31 @@
+#include "platform/control_styling.h"
+
+#include <uxtheme.h>
+
+#include "platform/flat_style.h"
+
+namespace vellum {
+
+void SetFlatStyle(HWND hwnd, bool flat) {
+    if (!hwnd)
+        return;
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    SetWindowLongPtrW(hwnd, GWL_STYLE,
+                      static_cast<LONG_PTR>(WithFlatStyle(static_cast<uint32_t>(style), flat)));
+    // A themed button (common controls 6 with visual styles on) is drawn by the theme, which
+    // knows no flat look: without a theme the control's own drawing shows BS_FLAT. A class list
+    // that names no class turns the theme off (Wine refuses an empty one).
+    if (flat)
+        SetWindowTheme(hwnd, L" ", L" ");
+}
+
+void StyleFormControls(ui::Form& form) {
+    for (ui::Control& c : form.controls())
+        if (TakesFlatStyle(c.kind()))
+            SetFlatStyle(c.hwnd(), true);
+    if (form.hwnd())
+        RedrawWindow(form.hwnd(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+}  // namespace vellum
