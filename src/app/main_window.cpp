@@ -6,6 +6,8 @@
 #include "capture/image_encoder.h"
 #include "hotkeys/hooks.h"
 #include "hotkeys/topmost.h"
+#include "platform/autorun.h"
+#include "platform/control_styling.h"
 #include "platform/file_system.h"
 #include "platform/input_box.h"
 #include "platform/process.h"
@@ -121,6 +123,7 @@ void MainWindow::Load() {
         Get(ctl::kLab).SetText(kNoGdiplusStatus);
     }
     OnClipboardOptionChanged(Get(ctl::kCheck2));
+    StyleFormControls(*this);
 }
 
 void MainWindow::OnDestroy() {
@@ -424,6 +427,9 @@ void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LP
         OnContinuousTick();
     } else if (event == ui::ControlEvent::Click && name == ctl::kCheck2) {
         OnClipboardOptionChanged(control);
+    } else if (event == ui::ControlEvent::Click && name == ctl::kCheck3) {
+        // Also when a checked box is restored at start-up: a moved program registers its new path.
+        ApplyAutorunCheckBox(control.Value());
     } else if (event == ui::ControlEvent::RightButtonUp && name == ctl::kChOp) {
         OnToolPathEditRequested();
     } else if (event == ui::ControlEvent::FilesDropped && name == ctl::kChOp) {

@@ -72,6 +72,7 @@ void SaveFormState(ui::Form& form, std::string& iniPath) {
             case ControlKind::Label:
             case ControlKind::GroupBox:
             case ControlKind::Timer:
+            case ControlKind::Image:
                 break;
         }
     }
@@ -108,6 +109,7 @@ void LoadFormState(ui::Form& form, std::string& iniPath) {
             case ControlKind::Label:
             case ControlKind::GroupBox:
             case ControlKind::Timer:
+            case ControlKind::Image:
                 break;
         }
     }

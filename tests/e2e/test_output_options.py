@@ -84,3 +84,51 @@ def test_right_click_on_the_tool_box_edits_the_tool_path(vellum, driver, answer,
     assert wait_until(lambda: not vellum.windows(cls="#32770", visible=True), 5)
     assert vellum.tooltips().get(CHOP) == tool_after
     assert vellum.control(CHOP)["check"] == 1, "the box keeps its state"
+
+
+RUN_KEY = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run"
+CHECK3 = 1024
+
+
+@pytest.fixture
+def run_value(registry):
+    """The program's value in the Run key, removed before and after the test."""
+    def read():
+        return registry.values(RUN_KEY).get("Vellum_Capture")
+
+    def remove():
+        registry.env.run_wine("reg", "delete", RUN_KEY, "/v", "Vellum_Capture", "/f", check=False)
+
+    remove()
+    yield read
+    remove()
+
+
+def test_the_autorun_box_writes_and_removes_the_run_value(vellum, driver, run_value):
+    start_shown(vellum)
+    expected = f'"{vellum.env.win_path(vellum.exe)}" /a'
+    driver.click(vellum.hwnd, CHECK3)
+    assert wait_until(lambda: run_value() is not None, 5), "checked: written"
+    assert (run_value().type, run_value().value) == ("REG_SZ", expected)
+    driver.click(vellum.hwnd, CHECK3)
+    assert wait_until(lambda: run_value() is None, 5), "unchecked: removed, not left empty"
+
+    # A box left checked writes the entry again at the next start (the program may have moved).
+    driver.click(vellum.hwnd, CHECK3)
+    assert wait_until(lambda: run_value() is not None, 5)
+    vellum.close()
+    vellum.env.run_wine("reg", "delete", RUN_KEY, "/v", "Vellum_Capture", "/f")
+    vellum.start(args="/a")
+    assert wait_until(lambda: run_value() is not None, 10)
+    assert run_value().value == expected
+
+
+BS_FLAT = 0x8000
+FLAT = {1001, 1007, 1008, 1011, 1014, 1015, 1016, 1017, 1021, 1022, 1024, 1025}
+
+
+def test_buttons_check_boxes_and_options_are_flat_and_nothing_else(vellum):
+    start_shown(vellum)
+    controls = vellum.controls()
+    flat = {cid for cid, c in controls.items() if c["style"] & BS_FLAT and c["class"] == "Button"}
+    assert flat == FLAT, "group boxes, labels, fields and the list keep their style"
