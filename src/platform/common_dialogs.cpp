@@ -19,10 +19,25 @@ DialogMemory& Memory() {
     return memory;
 }
 
-// The folder the running folder dialog selects when it opens (read by BrowseCallback).
-std::wstring& BrowseInitialFolder() {
-    static std::wstring folder;
-    return folder;
+// The running folder dialog: the folder it selects when it opens, and the path of its current
+// selection (both read by BrowseCallback).
+struct BrowseState {
+    std::wstring initialFolder;
+    std::wstring selection;
+};
+
+BrowseState& Browse() {
+    static BrowseState state;
+    return state;
+}
+
+// The same folder, whatever the case of its letters and a trailing backslash.
+bool SameFolder(std::wstring a, std::wstring b) {
+    for (std::wstring* path : {&a, &b}) {
+        if (!path->empty() && path->back() == L'\\')
+            path->pop_back();
+    }
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 // The folder dialog's resizable style needs OLE on the calling thread, apartment-threaded.
@@ -155,16 +170,28 @@ std::string ShowFileDialog(int mode, const std::string& filter, const std::strin
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM param, LPARAM /*data*/) {
     switch (message) {
-        case BFFM_INITIALIZED:
-            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
-                         reinterpret_cast<LPARAM>(BrowseInitialFolder().c_str()));
+        case BFFM_INITIALIZED: {
+            // Wine's dialog does not always find a folder on the first request when the folder
+            // above it has just changed; a second request does. The selection is reported
+            // (BFFM_SELCHANGED) while the request is handled.
+            const BrowseState& state = Browse();
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                if (attempt > 0 && SameFolder(state.selection, state.initialFolder))
+                    break;
+                SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
+                             reinterpret_cast<LPARAM>(state.initialFolder.c_str()));
+            }
             break;
-        case BFFM_SELCHANGED:
-            if (const auto path = PathOfItem(reinterpret_cast<PCIDLIST_ABSOLUTE>(param))) {
+        }
+        case BFFM_SELCHANGED: {
+            const auto path = PathOfItem(reinterpret_cast<PCIDLIST_ABSOLUTE>(param));
+            Browse().selection = path.value_or(std::wstring());
+            if (path) {
                 SendMessageW(dialog, BFFM_SETSTATUSTEXTW, 0,
                              reinterpret_cast<LPARAM>(path->c_str()));
             }
             break;
+        }
         default:
             break;
     }
@@ -177,8 +204,8 @@ std::string BrowseForFolder(std::string& initialFolder, HWND owner, const std::s
     wchar_t current[MAX_PATH] = {};
     const DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
     const std::string currentDirectory = length && length < MAX_PATH ? Narrow(current) : "";
-    BrowseInitialFolder() =
-        Widen(InitialBrowseFolder(initialFolder, memory.lastFolder, currentDirectory));
+    Browse() = BrowseState{
+        Widen(InitialBrowseFolder(initialFolder, memory.lastFolder, currentDirectory)), {}};
     if (!owner)
         owner = GetActiveWindow();
 
