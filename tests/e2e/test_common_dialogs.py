@@ -14,6 +14,8 @@ TOOL_TITLE = "用来打开抓到的图片的工具:(例如用尚书七号打开�
 FOLDER_TITLE = "抓取的图片保存到..."
 TOO_MANY_FILES = "文件选取过多。"
 OK, CANCEL = 1, 2
+SS_ICON, SS_TYPEMASK = 0x3, 0x1F
+ADD_TO_CUSTOM_COLOURS = 712  # the colour dialog's button
 
 
 class DialogProbe:
@@ -193,6 +195,18 @@ def test_unknown_mode_shows_no_dialog(driver, probe):
     assert driver.dialog(pid=run.pid, timeout=0) is None
 
 
+def error_icon_shown(wine_env, driver, box):
+    """Whether the message box shows the error icon: mostly red, where the information and
+    warning icons are blue and yellow."""
+    icons = [c for c in driver.children(box)
+             if c["class"] == "Static" and c["style"] & SS_TYPEMASK == SS_ICON and c["shown"]]
+    assert len(icons) == 1, icons
+    left, top, right, bottom = icons[0]["rect"]
+    pixels = screenshot(wine_env).crop((left, top, right, bottom)).getdata()
+    red = sum(1 for r, g, b in pixels if r > 160 and g < 90 and b < 90)
+    return red > len(pixels) // 5
+
+
 # Several files --------------------------------------------------------------------------------
 
 def test_two_files_come_back_as_full_paths(driver, probe, folders):
@@ -232,7 +246,8 @@ def test_cancelled_multiple_selection_forgets_file_and_folder(driver, probe, fol
     assert (out["result"], out["last_file"], out["last_folder"]) == ("", "", "")
 
 
-def test_selection_too_long_for_the_buffer_is_refused_with_a_message(driver, probe, folders):
+def test_selection_too_long_for_the_buffer_is_refused_with_a_message(wine_env, driver, probe,
+                                                                     folders):
     _, root = folders
     pictures = win(root, "截图 文件夹")
     # Room for the folder and one name, not for both names.
@@ -243,6 +258,7 @@ def test_selection_too_long_for_the_buffer_is_refused_with_a_message(driver, pro
     boxes = driver.message_boxes(pid=run.pid, timeout=10)
     assert [(b["caption"], b["text"]) for b in boxes] == [("Vellum", TOO_MANY_FILES)]
     assert [b["text"] for b in boxes[0]["buttons"]] == ["OK"]
+    assert error_icon_shown(wine_env, driver, boxes[0]["hwnd"])
     driver.press_message_box_button("OK", pid=run.pid)
     out = run.result()
     assert (out["result"], out["last_file"], out["last_folder"]) == ("", "", "")
@@ -300,6 +316,7 @@ def test_colour_dialog_starts_black_then_at_the_last_pick_and_cancel_keeps_it(dr
     run = probe("--window", "--call=color", "--call=color", "--call=color")
     shown = run.dialog("color")
     assert (shown["red"], shown["green"], shown["blue"]) == ("0", "0", "0")
+    assert shown["full_open"]
     # No owner given: the probe's active window owns the dialog.
     assert shown["owner"] == run.window
     driver.color_dialog_rgb(18, 52, 86, pid=run.pid, ok=True)
@@ -323,3 +340,28 @@ def test_cancelled_first_colour_dialog_gives_black(driver, probe):
     driver.color_dialog_rgb(1, 2, 3, pid=run.pid, cancel=True)
     out = run.result()
     assert out["result"] == 0 and out["last_color"] == 0
+
+
+def custom_colour_pixels(wine_env, shown, colour):
+    """How many pixels of the dialog's custom colour boxes have the (r, g, b) colour."""
+    return sum(1 for p in screenshot(wine_env).crop(tuple(shown["custom_colors"])).getdata()
+               if p == colour)
+
+
+def test_custom_colours_start_black_in_every_dialog(wine_env, driver, probe):
+    run = probe("--call=color", "--call=color")
+    shown = run.dialog("color")
+    assert custom_colour_pixels(wine_env, shown, (0, 0, 0)) > 0
+    driver.color_dialog_rgb(200, 30, 40, pid=run.pid)
+    driver.click(shown["hwnd"], ADD_TO_CUSTOM_COLOURS)
+    assert wait_until(lambda: custom_colour_pixels(wine_env, shown, (200, 30, 40)) > 0)
+    driver.dialog_press(OK, pid=run.pid)
+    assert run.result()["result"] == 0x281EC8
+
+    # The next dialog starts at the picked colour but forgets the custom one.
+    shown = run.dialog("color")
+    assert (shown["red"], shown["green"], shown["blue"]) == ("200", "30", "40")
+    assert wait_until(lambda: custom_colour_pixels(wine_env, shown, (0, 0, 0)) > 0)
+    assert custom_colour_pixels(wine_env, shown, (200, 30, 40)) == 0
+    driver.dialog_press(CANCEL, pid=run.pid)
+    assert run.result()["result"] == 0x281EC8

@@ -26,6 +26,7 @@ constexpr int kFolderEdit = 0x3745;
 constexpr int kColorRed = 706;
 constexpr int kColorGreen = 707;
 constexpr int kColorBlue = 708;
+constexpr int kCustomColors = 721;  // the area of the 16 custom colour boxes
 
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     DWORD_PTR result = 0;
@@ -293,7 +294,13 @@ void AddFolderDialog(HWND dialog, JsonLine& line) {
 }
 
 void AddColorDialog(HWND dialog, JsonLine& line) {
-    line.Str("red", ControlText(dialog, kColorRed))
+    HWND red = GetDlgItem(dialog, kColorRed);
+    RECT custom{};
+    if (HWND customColors = GetDlgItem(dialog, kCustomColors))
+        GetWindowRect(customColors, &custom);
+    line.Bool("full_open", red && IsWindowVisible(red))
+        .Rect("custom_colors", custom)
+        .Str("red", ControlText(dialog, kColorRed))
         .Str("green", ControlText(dialog, kColorGreen))
         .Str("blue", ControlText(dialog, kColorBlue));
 }
@@ -367,7 +374,8 @@ bool SetText(HWND control, const std::wstring& text) {
 // "name" (the file-name field), "folder" (where it is open, from its "look_in" list) and
 // "types"; a folder dialog's "title", "status", "edit" and the tree's "selected" item with its
 // "selected_chain" of display names and "selected_path"; a colour dialog's "red", "green" and
-// "blue" fields.
+// "blue" fields, whether it is "full_open" (those fields shown) and the screen rectangle of its
+// "custom_colors".
 int CmdDialog(const Args& args) {
     HWND dialog = WaitForDialog(args, Kind::Other);
     if (!dialog)
