@@ -76,6 +76,13 @@ std::optional<std::wstring> PathOfItem(PCIDLIST_ABSOLUTE item) {
     return std::wstring(path);
 }
 
+std::string CurrentDirectory() {
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+    folder.resize(length < folder.size() ? length : 0);
+    return Narrow(folder);
+}
+
 const wchar_t* OrNull(const std::wstring& text) {
     return text.empty() ? nullptr : text.c_str();
 }
@@ -201,11 +208,8 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM param, LPARAM /*da
 std::string BrowseForFolder(std::string& initialFolder, HWND owner, const std::string& title,
                             bool includeFiles) {
     DialogMemory& memory = Memory();
-    wchar_t current[MAX_PATH] = {};
-    const DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
-    const std::string currentDirectory = length && length < MAX_PATH ? Narrow(current) : "";
     Browse() = BrowseState{
-        Widen(InitialBrowseFolder(initialFolder, memory.lastFolder, currentDirectory)), {}};
+        Widen(InitialBrowseFolder(initialFolder, memory.lastFolder, CurrentDirectory())), {}};
     if (!owner)
         owner = GetActiveWindow();
 

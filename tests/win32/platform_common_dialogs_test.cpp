@@ -106,6 +106,8 @@ TEST(DialogMemoryAccessors, HoldWhatTheCallerSets) {
     EXPECT_EQ(filter, "所有文件|*.*");
     EXPECT_EQ(LastDialogFolder(), "C:\\工具\\");
     EXPECT_EQ(LastDialogFile(), "C:\\工具\\看 图.exe");
+    // A literal filter needs no variable of the caller's.
+    EXPECT_EQ(ShowFileDialog(-1, "*.exe|*.exe|*.*|*.*", "title", ""), "");
     SetLastDialogFile("");
     SetLastDialogFolder("");
     SetLastPickedColor(0);
