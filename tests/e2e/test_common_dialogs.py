@@ -365,3 +365,36 @@ def test_custom_colours_start_black_in_every_dialog(wine_env, driver, probe):
     assert custom_colour_pixels(wine_env, shown, (200, 30, 40)) == 0
     driver.dialog_press(CANCEL, pid=run.pid)
     assert run.result()["result"] == 0x281EC8
+
+
+def prompts_of(driver, run, dialog):
+    """The message boxes that the dialog itself shows (owned by it)."""
+    return [b for b in driver.message_boxes(pid=run.pid, timeout=5)
+            if b["owner"] == dialog["hwnd"]]
+
+
+def test_open_wants_an_existing_file_and_save_asks_before_replacing(driver, probe, folders):
+    _, root = folders
+    pictures = win(root, "截图 文件夹")
+    run = probe(opt("last-folder", pictures), "--call=file", "--mode=0", "--call=file",
+                "--mode=2")
+    shown = run.dialog("file")
+    driver.file_dialog_name("missing.exe", pid=run.pid, ok=True)
+    prompts = wait_until(lambda: prompts_of(driver, run, shown))
+    assert len(prompts) == 1, prompts
+    driver.press_message_box_button("OK", pid=run.pid, caption=prompts[0]["caption"])
+    assert wait_until(lambda: not prompts_of(driver, run, shown))
+    assert run.dialog("file")["hwnd"] == shown["hwnd"], "the open dialog stays"
+    driver.dialog_press(CANCEL, pid=run.pid)
+    out = run.result()
+    assert (out["result"], out["last_folder"]) == ("", "")
+
+    # That cancel forgot the folder (nothing was pre-filled): name the file in full.
+    shown = run.dialog("file")
+    driver.file_dialog_name(win(pictures, "a.txt"), pid=run.pid, ok=True)
+    prompts = wait_until(lambda: prompts_of(driver, run, shown))
+    assert len(prompts) == 1, prompts
+    assert sorted(b["id"] for b in prompts[0]["buttons"]) == [6, 7], "Yes and No"
+    driver.press_message_box_button("6", pid=run.pid, caption=prompts[0]["caption"])
+    out = run.result()
+    assert out["result"] == win(pictures, "a.txt")
