@@ -19,7 +19,8 @@ ADD_TO_CUSTOM_COLOURS = 712  # the colour dialog's button
 
 
 class DialogProbe:
-    """One run of dialog_probe.exe: presets and calls as keyword lists, results as they come."""
+    """One run of dialog_probe.exe with the given command-line words (presets, then calls); its
+    result lines are read as they come."""
 
     def __init__(self, env, driver, *args):
         self.driver = driver
@@ -86,7 +87,7 @@ def probe(wine_env, driver, request, test_dir):
 
 @pytest.fixture
 def folders(wine_env, test_dir):
-    """A tree of folders with spaces and Chinese names; returns (unix root, Windows root)."""
+    """A tree of folders and files with spaces and Chinese names; returns its Windows path."""
     tools = test_dir / "我的 工具"
     (tools / "子 目录").mkdir(parents=True)
     (tools / "看 图.exe").write_bytes(b"MZ")
@@ -95,7 +96,7 @@ def folders(wine_env, test_dir):
     pictures.mkdir()
     for name in ("a.txt", "b.txt", "长 名字 的 文件.txt"):
         (pictures / name).write_text("x")
-    return test_dir, wine_env.win_path(test_dir)
+    return wine_env.win_path(test_dir)
 
 
 def win(root, *parts):
@@ -105,7 +106,7 @@ def win(root, *parts):
 # File dialog ----------------------------------------------------------------------------------
 
 def test_file_dialog_opens_on_the_prefilled_file_and_cancel_returns_it(driver, probe, folders):
-    _, root = folders
+    root = folders
     tool = win(root, "我的 工具", "看 图.exe")
     run = probe("--window", opt("last-file", tool), "--call=file", "--mode=0",
                 opt("filter", "*.exe|*.exe|*.*|*.*"), opt("title", TOOL_TITLE))
@@ -139,7 +140,7 @@ def test_cancelled_file_dialog_with_nothing_prefilled_returns_empty(driver, prob
 
 def test_chosen_file_leads_the_folder_dialog_and_a_cancel_there_leads_back(driver, probe,
                                                                           folders):
-    _, root = folders
+    root = folders
     tools = win(root, "我的 工具")
     chosen = win(tools, "x.exe")
     run = probe("--window", opt("last-folder", root), "--call=file", "--mode=0",
@@ -173,7 +174,7 @@ def test_chosen_file_leads_the_folder_dialog_and_a_cancel_there_leads_back(drive
 
 
 def test_save_dialog_adds_the_default_extension(driver, probe, folders):
-    _, root = folders
+    root = folders
     pictures = win(root, "截图 文件夹")
     run = probe(opt("last-folder", pictures), "--call=file", "--mode=2", opt("ext", "png"),
                 opt("filter", "PNG 图片|*.png"), opt("title", "另存为 测试"))
@@ -210,7 +211,7 @@ def error_icon_shown(wine_env, driver, box):
 # Several files --------------------------------------------------------------------------------
 
 def test_two_files_come_back_as_full_paths(driver, probe, folders):
-    _, root = folders
+    root = folders
     pictures = win(root, "截图 文件夹")
     run = probe(opt("last-folder", pictures), "--call=file", "--mode=1",
                 opt("filter", "DLG_Defalt_Filter"))
@@ -226,7 +227,7 @@ def test_two_files_come_back_as_full_paths(driver, probe, folders):
 
 
 def test_one_file_of_a_multiple_selection(driver, probe, folders):
-    _, root = folders
+    root = folders
     pictures = win(root, "截图 文件夹")
     run = probe(opt("last-folder", pictures), "--call=file", "--mode=1")
     run.dialog("file")
@@ -237,7 +238,7 @@ def test_one_file_of_a_multiple_selection(driver, probe, folders):
 
 
 def test_cancelled_multiple_selection_forgets_file_and_folder(driver, probe, folders):
-    _, root = folders
+    root = folders
     tool = win(root, "我的 工具", "x.exe")
     run = probe(opt("last-file", tool), opt("last-folder", root), "--call=file", "--mode=1")
     run.dialog("file")
@@ -248,7 +249,7 @@ def test_cancelled_multiple_selection_forgets_file_and_folder(driver, probe, fol
 
 def test_selection_too_long_for_the_buffer_is_refused_with_a_message(wine_env, driver, probe,
                                                                      folders):
-    _, root = folders
+    root = folders
     pictures = win(root, "截图 文件夹")
     # Room for the folder and one name, not for both names.
     room = len(pictures) + 1 + len("a.txt") + 1 + 3
@@ -267,7 +268,7 @@ def test_selection_too_long_for_the_buffer_is_refused_with_a_message(wine_env, d
 # Folder dialog --------------------------------------------------------------------------------
 
 def test_folder_dialog_preselects_shows_the_path_and_returns_the_choice(driver, probe, folders):
-    _, root = folders
+    root = folders
     tools = win(root, "我的 工具")
     sub = win(tools, "子 目录")
     run = probe("--window", "--call=folder", opt("initial", tools + "\\"),
@@ -288,7 +289,7 @@ def test_folder_dialog_preselects_shows_the_path_and_returns_the_choice(driver, 
 
 
 def test_drive_root_comes_back_without_its_backslash(driver, probe, folders):
-    _, root = folders
+    root = folders
     run = probe("--call=folder", opt("initial", root))
     run.dialog("folder")
     driver.folder_dialog_select("C:\\", pid=run.pid, ok=True)
@@ -299,7 +300,7 @@ def test_drive_root_comes_back_without_its_backslash(driver, probe, folders):
 
 def test_folder_dialog_without_folders_starts_in_the_current_directory(driver, probe,
                                                                         folders):
-    _, root = folders
+    root = folders
     pictures = win(root, "截图 文件夹")
     run = probe("--window", opt("cwd", pictures), "--call=folder")
     assert wait_until(lambda: run.dialog("folder")["status"] == pictures), run.dialog("folder")
@@ -374,7 +375,7 @@ def prompts_of(driver, run, dialog):
 
 
 def test_open_wants_an_existing_file_and_save_asks_before_replacing(driver, probe, folders):
-    _, root = folders
+    root = folders
     pictures = win(root, "截图 文件夹")
     run = probe(opt("last-folder", pictures), "--call=file", "--mode=0", "--call=file",
                 "--mode=2")
