@@ -423,6 +423,49 @@ class Driver:
                 f"--timeout={int(timeout * 1000)}"]
         return self.command(*args, timeout=timeout + 30)[0]
 
+    # Common dialogs (file, folder, colour) ----------------------------------------------------
+
+    def dialog(self, pid=None, caption=None, timeout=5.0):
+        """The first visible "#32770" dialog that matches, described by kind ("file", "folder",
+        "color", "other"): a file dialog's "name" field, "folder" and "types"; a folder
+        dialog's "title", "status", "edit" and "selected_path"; a colour dialog's "red",
+        "green" and "blue" texts. None when none appears within timeout."""
+        args = ["dialog", *self._filters(caption=caption, pid=pid),
+                f"--timeout={int(timeout * 1000)}"]
+        lines = self.command(*args, ok_codes=(0, 1), timeout=timeout + 30)
+        return None if not lines or "error" in lines[0] else lines[0]
+
+    @staticmethod
+    def _finish(ok, cancel):
+        return ["--ok"] if ok else ["--cancel"] if cancel else []
+
+    def dialog_press(self, button, pid=None, caption=None, timeout=5.0):
+        """Clicks a button of a dialog, by its text or its control ID (1 OK, 2 Cancel)."""
+        args = ["dialog-press", _arg(button), *self._filters(caption=caption, pid=pid),
+                f"--timeout={int(timeout * 1000)}"]
+        return self.command(*args, timeout=timeout + 30)[0]
+
+    def file_dialog_name(self, text, pid=None, ok=False, cancel=False, timeout=5.0):
+        """Types text into a file dialog's file-name field (several files as '"a" "b"'), then
+        presses Open/Save (ok) or Cancel."""
+        args = ["filedlg-name", _arg(text), *self._filters(pid=pid),
+                f"--timeout={int(timeout * 1000)}", *self._finish(ok, cancel)]
+        return self.command(*args, timeout=timeout + 30)[0]
+
+    def folder_dialog_select(self, path, pid=None, ok=False, cancel=False, timeout=5.0):
+        """Selects the folder (a C:\\ path) in a folder dialog's tree with a click, then presses
+        OK or Cancel."""
+        args = ["folderdlg-select", _arg(path), *self._filters(pid=pid),
+                f"--timeout={int(timeout * 1000)}", *self._finish(ok, cancel)]
+        return self.command(*args, timeout=timeout + 30)[0]
+
+    def color_dialog_rgb(self, red, green, blue, pid=None, ok=False, cancel=False, timeout=5.0):
+        """Types the values into a colour dialog's Red, Green and Blue fields, then presses OK
+        or Cancel."""
+        args = ["colordlg-rgb", red, green, blue, *self._filters(pid=pid),
+                f"--timeout={int(timeout * 1000)}", *self._finish(ok, cancel)]
+        return self.command(*args, timeout=timeout + 30)[0]
+
     # Processes ------------------------------------------------------------------------------
 
     def kill(self, pid):

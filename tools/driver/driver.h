@@ -109,6 +109,11 @@ int CmdPaint(const Args& args);
 int CmdRun(const Args& args);
 int CmdKill(const Args& args);
 int CmdHold(const Args& args);
+int CmdDialog(const Args& args);
+int CmdDialogPress(const Args& args);
+int CmdFileDialogName(const Args& args);
+int CmdFolderDialogSelect(const Args& args);
+int CmdColorDialogRgb(const Args& args);
 
 // Mouse helpers shared by click and msgbox-press.
 bool MouseClickAt(POINT screen, bool right, bool twice);
