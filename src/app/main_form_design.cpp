@@ -40,8 +40,10 @@ ui::FormDesign BuildMainFormDesign() {
         Make(ctl::kTbxQZ, ControlKind::TextBox, "", "PXGR_Cap_", {2700, 300, 1035, 270}, 5));
     v.push_back(
         Make("Frame2", ControlKind::GroupBox, "", "手动划屏抓取", {45, 600, 3765, 1095}, 6));
+    // Ends where the border box begins (1620): drawn full width it would lie over that box,
+    // which comes later in the stacking order, hiding it and taking its clicks.
     v.push_back(Make(ctl::kCheck2, ControlKind::CheckBox, "Frame2", "复制到剪贴板",
-                     {90, 240, 2175, 225}, 7));
+                     {90, 240, 1530, 225}, 7));
     v.push_back(Make(ctl::kChOp, ControlKind::CheckBox, "Frame2", "自动打开得到的图片",
                      {90, 510, 2175, 225}, 8));
     v.back().value = 1;

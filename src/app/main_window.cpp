@@ -7,6 +7,7 @@
 #include "hotkeys/hooks.h"
 #include "hotkeys/topmost.h"
 #include "platform/autorun.h"
+#include "platform/common_dialogs.h"
 #include "platform/control_styling.h"
 #include "platform/file_system.h"
 #include "platform/input_box.h"
@@ -328,6 +329,50 @@ void MainWindow::OnClipboardOptionChanged(ui::Control& check2) {
         imageType.SetListIndex(gdiplusAvailable_ ? kGifIndex : kBmpIndex);
 }
 
+void MainWindow::OnBorderOptionChanged(ui::Control& check4) {
+    // A state restored while the window loads opens no dialog; loading applies the colour.
+    if (!IsVisible())
+        return;
+    if (check4.Value() == BST_CHECKED) {
+        // Cancel gives the colour last chosen in this run (black at first): it is used as well.
+        const int32_t color = static_cast<int32_t>(PickColor(nullptr));
+        check4.SetTag(std::to_string(color));
+        RectOutline().SetColor(color);
+    } else if (check4.Value() == BST_UNCHECKED) {
+        // The tag keeps the colour for the next time the box is checked, and the next start.
+        RectOutline().SetColor(-1);
+    }
+}
+
+void MainWindow::OnToolOptionChanged(ui::Control& chOp) {
+    if (!IsVisible() || droppingTool_)
+        return;
+    if (chOp.Value() == BST_CHECKED) {
+        chOp.SetToolTipText(chOp.Tag());
+        SetLastDialogFile(chOp.ToolTipText());
+        // A cancelled dialog returns the pre-filled path: the saved tool stays.
+        const std::string chosen =
+            ShowFileDialog(kOpenFileMode, kToolDialogFilter, kToolDialogTitle, "");
+        if (!chosen.empty())
+            chOp.SetToolTipText(chosen);
+    } else if (chOp.Value() == BST_UNCHECKED) {
+        chOp.SetTag(chOp.ToolTipText());
+        chOp.SetToolTipText("");
+    }
+}
+
+void MainWindow::OnChooseFolderClicked() {
+    ui::Control& folder = Get(ctl::kP);
+    std::string initialFolder = folder.Text();
+    const std::string chosen =
+        BrowseForFolder(initialFolder, hwnd(), kFolderDialogTitle, /*includeFiles=*/false);
+    if (chosen.empty())
+        return;
+    folder.SetToolTipText(chosen);
+    // The chooser gives a folder without its last "", which the file names need.
+    folder.SetText(WithTrailingBackslash(chosen));
+}
+
 void MainWindow::OnToolPathEditRequested() {
     ui::Control& chOp = Get(ctl::kChOp);
     const std::string answer =
@@ -427,6 +472,12 @@ void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LP
         OnContinuousTick();
     } else if (event == ui::ControlEvent::Click && name == ctl::kCheck2) {
         OnClipboardOptionChanged(control);
+    } else if (event == ui::ControlEvent::Click && name == ctl::kCheck4) {
+        OnBorderOptionChanged(control);
+    } else if (event == ui::ControlEvent::Click && name == ctl::kChOp) {
+        OnToolOptionChanged(control);
+    } else if (event == ui::ControlEvent::Click && name == ctl::kCommand3) {
+        OnChooseFolderClicked();
     } else if (event == ui::ControlEvent::Click && name == ctl::kCheck3) {
         // Also when a checked box is restored at start-up: a moved program registers its new path.
         ApplyAutorunCheckBox(control.Value());

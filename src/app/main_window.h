@@ -72,6 +72,9 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     void FinishSingleCapture();
     // Output options.
     void OnClipboardOptionChanged(ui::Control& check2);
+    void OnBorderOptionChanged(ui::Control& check4);
+    void OnToolOptionChanged(ui::Control& chOp);
+    void OnChooseFolderClicked();
     void OnToolPathEditRequested();
     void OnFilesDroppedOnTool(HDROP drop);
 

@@ -19,6 +19,10 @@ inline constexpr int kPngIndex = 3;
 inline constexpr int kBmpIndex = 0;
 inline constexpr int kGifIndex = 2;
 inline constexpr const char* kToolPathPrompt = "程序:";
+inline constexpr const char* kToolDialogFilter = "*.exe|*.exe|*.*|*.*";
+inline constexpr const char* kToolDialogTitle =
+    "用来打开抓到的图片的工具:(例如用尚书七号打开识别文字)";
+inline constexpr const char* kFolderDialogTitle = "抓取的图片保存到...";
 // Timed capture: the captions of its check box by state, the interval a bad text falls back to,
 // the delay of the single capture and its messages.
 inline constexpr const char* kContinuousCaption = "自动抓取,每隔";
