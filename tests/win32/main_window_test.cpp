@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <cstring>
+#include <vector>
+
 #include "app/main_form_design.h"
 #include "platform/registry.h"
 #include "platform/utf16.h"
@@ -141,6 +146,85 @@ TEST_F(MainWindowTest, ContinuousCaptureTakesTheTypedIntervalOrKeepsThePreviousO
     EXPECT_FALSE(timer.TimerEnabled());
     EXPECT_EQ(window.Get(ctl::kCheck1).Text(), "自动抓取(&A)");
     EXPECT_FALSE(window.Get(ctl::kText1).Visible());
+}
+
+// A file list as the shell hands it over in a drop, owned by the receiver (it frees it).
+HDROP MakeDrop(const std::vector<std::wstring>& files) {
+    std::wstring list;
+    for (const std::wstring& f : files) list += f + L'\0';
+    list += L'\0';
+    const size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(),
+           list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// Closes any dialog this test's thread shows within the time, so that a wrong dialog fails the
+// test instead of waiting for a user.
+class DialogWatchdog {
+  public:
+    explicit DialogWatchdog(DWORD threadId)
+        : thread_(CreateThread(nullptr, 0, &Run,
+                               reinterpret_cast<void*>(static_cast<uintptr_t>(threadId)), 0,
+                               nullptr)) {}
+    ~DialogWatchdog() {
+        stop_ = true;
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+    static inline volatile bool stop_ = false;
+    static inline volatile LONG closed_ = 0;
+
+  private:
+    static DWORD WINAPI Run(void* param) {
+        const DWORD threadId = static_cast<DWORD>(reinterpret_cast<uintptr_t>(param));
+        while (!stop_) {
+            EnumThreadWindows(
+                threadId,
+                [](HWND w, LPARAM) -> BOOL {
+                    wchar_t cls[16] = {};
+                    GetClassNameW(w, cls, 16);
+                    if (IsWindowVisible(w) && wcscmp(cls, L"#32770") == 0) {
+                        PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+                        InterlockedIncrement(&closed_);
+                    }
+                    return TRUE;
+                },
+                0);
+            Sleep(200);
+        }
+        return 0;
+    }
+    HANDLE thread_;
+};
+
+TEST_F(MainWindowTest, AProgramDroppedOnTheToolBoxBecomesTheToolWithoutADialog) {
+    ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
+    ui::Control& chOp = window.Get(ctl::kChOp);
+    DialogWatchdog::stop_ = false;
+    DialogWatchdog::closed_ = 0;
+    {
+        DialogWatchdog watchdog(GetCurrentThreadId());
+        chOp.SetValue(0);  // unchecked by the user: the path is put aside
+        ASSERT_EQ(chOp.ToolTipText(), "");
+        SendMessageW(chOp.hwnd(), WM_DROPFILES,
+                     reinterpret_cast<WPARAM>(MakeDrop({L"C:\\工具 一\\看图.exe", L"C:\\b.exe"})),
+                     0);
+        EXPECT_EQ(chOp.ToolTipText(), "C:\\工具 一\\看图.exe");
+        EXPECT_EQ(chOp.Value(), 1);
+        // Onto a checked box: the dropped path stays too.
+        SendMessageW(chOp.hwnd(), WM_DROPFILES,
+                     reinterpret_cast<WPARAM>(MakeDrop({L"D:\\other.exe"})), 0);
+        EXPECT_EQ(chOp.ToolTipText(), "D:\\other.exe");
+        EXPECT_EQ(chOp.Value(), 1);
+    }
+    EXPECT_EQ(DialogWatchdog::closed_, 0) << "no file dialog may open for a drop";
+    ShowWindow(window.hwnd(), SW_HIDE);
 }
 
 TEST(MainWindowStore, ClosingWritesBothValuesAndAnEmptyToolPathStaysEmpty) {
