@@ -13,6 +13,19 @@ int RoundedRatio(int64_t num, int64_t den) {
 
 }  // namespace
 
+ControlDesign MakeControl(const char* name, ControlKind kind, const char* container,
+                          const char* caption, TwipsRect rect, int tabIndex, int index) {
+    ControlDesign c;
+    c.name = name;
+    c.kind = kind;
+    c.container = container;
+    c.caption = caption;
+    c.rect = rect;
+    c.tabIndex = tabIndex;
+    c.index = index;
+    return c;
+}
+
 int TwipsToPixels(int twips, int dpi) {
     return RoundedRatio(int64_t{twips} * dpi, 1440);
 }

@@ -64,6 +64,10 @@ struct FormDesign {
     std::vector<ControlDesign> controls;  // in creation order, which is the tab order
 };
 
+// A control of a design table: the fields every control has; the others keep their defaults.
+ControlDesign MakeControl(const char* name, ControlKind kind, const char* container,
+                          const char* caption, TwipsRect rect, int tabIndex, int index = -1);
+
 int TwipsToPixels(int twips, int dpi);
 
 // The control's rectangle in the window's client area, in pixels at the given DPI. Edges are

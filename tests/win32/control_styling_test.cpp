@@ -30,18 +30,6 @@ void Pump(int milliseconds) {
     } while (GetTickCount64() < end);
 }
 
-ControlDesign Design(const char* name, ControlKind kind, const char* caption, ui::TwipsRect rect,
-                     int tab, int index = -1) {
-    ControlDesign c;
-    c.name = name;
-    c.kind = kind;
-    c.caption = caption;
-    c.rect = rect;
-    c.tabIndex = tab;
-    c.index = index;
-    return c;
-}
-
 // One control of every kind, and a control array of option buttons.
 ui::FormDesign StylingDesign() {
     ui::FormDesign f;
@@ -50,15 +38,23 @@ ui::FormDesign StylingDesign() {
     f.clientWidth = 4800;
     f.clientHeight = 3000;
     auto& v = f.controls;
-    v.push_back(Design("Cmd", ControlKind::PushButton, "按钮", {150, 150, 1500, 600}, 0));
-    v.push_back(Design("Chk", ControlKind::CheckBox, "选项", {150, 900, 1500, 300}, 1));
-    v.push_back(Design("Op", ControlKind::OptionButton, "甲", {150, 1350, 1500, 300}, 2, 0));
-    v.push_back(Design("Op", ControlKind::OptionButton, "乙", {150, 1800, 1500, 300}, 3, 1));
-    v.push_back(Design("Lbl", ControlKind::Label, "标签文字", {2100, 150, 2400, 300}, 4));
-    v.push_back(Design("Txt", ControlKind::TextBox, "文本", {2100, 600, 2400, 330}, 5));
-    v.push_back(Design("Lst", ControlKind::DropDownList, "", {2100, 1050, 2400, 330}, 6));
-    v.push_back(Design("Grp", ControlKind::GroupBox, "框", {2100, 1500, 2400, 1200}, 7));
-    v.push_back(Design("Tmr", ControlKind::Timer, "", {}, -1));
+    v.push_back(
+        ui::MakeControl("Cmd", ControlKind::PushButton, "", "按钮", {150, 150, 1500, 600}, 0));
+    v.push_back(
+        ui::MakeControl("Chk", ControlKind::CheckBox, "", "选项", {150, 900, 1500, 300}, 1));
+    v.push_back(
+        ui::MakeControl("Op", ControlKind::OptionButton, "", "甲", {150, 1350, 1500, 300}, 2, 0));
+    v.push_back(
+        ui::MakeControl("Op", ControlKind::OptionButton, "", "乙", {150, 1800, 1500, 300}, 3, 1));
+    v.push_back(
+        ui::MakeControl("Lbl", ControlKind::Label, "", "标签文字", {2100, 150, 2400, 300}, 4));
+    v.push_back(
+        ui::MakeControl("Txt", ControlKind::TextBox, "", "文本", {2100, 600, 2400, 330}, 5));
+    v.push_back(
+        ui::MakeControl("Lst", ControlKind::DropDownList, "", "", {2100, 1050, 2400, 330}, 6));
+    v.push_back(
+        ui::MakeControl("Grp", ControlKind::GroupBox, "", "框", {2100, 1500, 2400, 1200}, 7));
+    v.push_back(ui::MakeControl("Tmr", ControlKind::Timer, "", "", {}, -1));
     v.back().timerInterval = 1000;
     return f;
 }

@@ -13,6 +13,7 @@
 #include "platform/process.h"
 #include "platform/utf16.h"
 #include "settings/ini_file.h"
+#include "test_files.h"
 #include "test_folder.h"
 
 namespace vellum {
@@ -97,30 +98,6 @@ class PersistedForm : public ui::Form {
         events.push_back({control.name() + ControlIndexSuffix(control), event});
     }
 };
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(Widen(path).c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteUtf16File(const std::string& path, const std::string& text) {
-    std::wstring wide = Widen(text);
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : wide) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>((c >> 8) & 0xFF);
-    }
-    std::ofstream(Widen(path).c_str(), std::ios::binary) << bytes;
-}
-
-std::string Utf16FileText(const std::string& path) {
-    const std::string bytes = FileBytes(path);
-    std::wstring text;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
-    return Narrow(text);
-}
 
 std::string Section() {
     return ApplicationName(ExeBaseName(ExecutablePath()));

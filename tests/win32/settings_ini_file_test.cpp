@@ -9,33 +9,14 @@
 #include <string>
 
 #include "platform/utf16.h"
+#include "test_files.h"
 #include "test_folder.h"
 
 namespace vellum {
 namespace {
 
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(Widen(path).c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(Widen(path).c_str(), std::ios::binary);
-    out << bytes;
-}
-
 bool FileExists(const std::string& path) {
     return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The text of a UTF-16LE file after its byte-order mark.
-std::string Utf16FileText(const std::string& path) {
-    const std::string bytes = FileBytes(path);
-    std::wstring text;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
-    return Narrow(text);
 }
 
 const struct {
