@@ -43,10 +43,11 @@ def start(vellum, test_dir, fmt="png", clipboard=False, args=None):
     vellum.start(env={"tmp": vellum.env.win_path(out)}, args=args)
     if args is None:
         vellum.wait_main_window(visible=True)
-    vellum.driver.combo_select(vellum.hwnd, CMB_IMG_TYPE, FORMATS.index(fmt))
     if clipboard:
         vellum.driver.click(vellum.hwnd, CHECK2)
         assert wait_until(lambda: vellum.control(CHECK2)["check"] == 1, 3)
+    # After the clipboard box, whose checking moves png to gif: png stays choosable.
+    vellum.driver.combo_select(vellum.hwnd, CMB_IMG_TYPE, FORMATS.index(fmt))
     return out
 
 

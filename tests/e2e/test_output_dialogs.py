@@ -156,6 +156,8 @@ def test_tool_box_file_dialog_is_prefilled_and_cancel_keeps_the_tool(vellum, tes
     driver.click(vellum.hwnd, CHOP)
     shown = dialog(vellum, "file")
     assert shown["name"] == "mspaint.exe", "pre-filled with the previous tool"
+    assert shown["caption"] == TOOL_TITLE
+    assert shown["types"] == ["*.exe", "*.*"]
     driver.dialog_press(CANCEL, pid=vellum.pid)
     assert dialog_gone(vellum)
     assert vellum.tooltips().get(CHOP) == "mspaint.exe"
