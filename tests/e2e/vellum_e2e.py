@@ -792,7 +792,10 @@ class Witness:
     def close(self, driver=None):
         if self.proc.poll() is None:
             if driver and getattr(self, "hwnd", None):
-                driver.post(self.hwnd, WM_CLOSE)
+                try:
+                    driver.post(self.hwnd, WM_CLOSE)
+                except DriverError:
+                    pass  # its window is gone already: the wait below ends it either way
             try:
                 self.proc.wait(timeout=5)
             except subprocess.TimeoutExpired:
