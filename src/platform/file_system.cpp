@@ -16,10 +16,6 @@ FileProbe ProbeFile(const std::string& path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileProbe::Free : FileProbe::Taken;
 }
 
-bool PathExists(const std::string& path) {
-    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool FolderExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -11,13 +11,13 @@ import pytest
 from PIL import Image
 
 from vellum_e2e import (
+    FORMATS,
     screenshot,
     wait_for_file,
     wait_until,
 )
 
-CMB_IMG_TYPE, CHECK2, CHECK4, CHECK1, LAB, CAP = 1003, 1007, 1025, 1011, 1019, 1021
-FORMATS = ["bmp", "jpg", "gif", "png", "tiff"]
+LAB, CAP = 1019, 1021
 TIP_CLASS = "VellumFmInfo"
 EDGE_CLASS = "VellumFmLine"
 VK_SNAPSHOT, VK_F9 = 0x2C, 0x78
@@ -35,20 +35,6 @@ def read_clipboard(env, out_path):
                           env=env.environ(), capture_output=True, timeout=60)
     lines = [json.loads(x) for x in done.stdout.decode().splitlines() if x.strip()]
     return lines[-1]
-
-
-def start(vellum, test_dir, fmt="png", clipboard=False, args=None):
-    out = test_dir / "out"
-    out.mkdir(exist_ok=True)
-    vellum.start(env={"tmp": vellum.env.win_path(out)}, args=args)
-    if args is None:
-        vellum.wait_main_window(visible=True)
-    if clipboard:
-        vellum.driver.click(vellum.hwnd, CHECK2)
-        assert wait_until(lambda: vellum.control(CHECK2)["check"] == 1, 3)
-    # After the clipboard box, whose checking moves png to gif: png stays choosable.
-    vellum.driver.combo_select(vellum.hwnd, CMB_IMG_TYPE, FORMATS.index(fmt))
-    return out
 
 
 def files(out):
@@ -118,7 +104,7 @@ def assert_cancelled(vellum, out):
 @pytest.mark.parametrize("fmt", ["png", "bmp"])
 def test_printscreen_saves_the_next_whole_screen_file_and_is_swallowed(vellum, test_dir, driver,
                                                                         witness, fmt):
-    out = start(vellum, test_dir, fmt)
+    out = vellum.start_with_output(test_dir, fmt)
     (out / f"PXGR_Cap_1.{fmt}").write_bytes(b"taken")
     driver.focus(witness.hwnd)
     times = []
@@ -145,7 +131,7 @@ def test_printscreen_saves_the_next_whole_screen_file_and_is_swallowed(vellum, t
 # Region selection
 
 def test_drag_captures_exactly_the_screen_under_the_rectangle(vellum, test_dir, driver):
-    out = start(vellum, test_dir, "png")
+    out = vellum.start_with_output(test_dir, "png")
     with driver.paint(60, 160, 400, 240) as pattern:
         begin_selection(vellum, driver)
         tip = visible_windows(vellum, TIP_CLASS)[0]
@@ -173,7 +159,7 @@ def test_drag_captures_exactly_the_screen_under_the_rectangle(vellum, test_dir, 
 )
 def test_drag_variants(vellum, test_dir, driver, witness, wine_env, name, keys, start_pt, path,
                        end, expected_size):
-    out = start(vellum, test_dir, "bmp")
+    out = vellum.start_with_output(test_dir, "bmp")
     saved = out / "PXGR_Cap_1.bmp"
     with driver.paint(50, 150, 450, 250) as pattern:
         begin_selection(vellum, driver, start_pt)
@@ -208,7 +194,7 @@ def test_drag_variants(vellum, test_dir, driver, witness, wine_env, name, keys, 
 
 def test_ctrl_moves_the_selection_and_releasing_it_resizes_from_the_opposite_corner(
         vellum, test_dir, driver):
-    out = start(vellum, test_dir, "bmp")
+    out = vellum.start_with_output(test_dir, "bmp")
     with driver.paint(50, 150, 600, 400) as pattern:
         begin_selection(vellum, driver, (100, 200))
         driver.mouse("move", (100, 200))
@@ -240,7 +226,7 @@ def test_ctrl_moves_the_selection_and_releasing_it_resizes_from_the_opposite_cor
 
 @pytest.mark.parametrize("how", ["F9", "right button", "Ctrl+Alt+A again"])
 def test_cancel_captures_nothing(vellum, test_dir, driver, how):
-    out = start(vellum, test_dir, "bmp")
+    out = vellum.start_with_output(test_dir, "bmp")
     begin_selection(vellum, driver)
     driver.mouse("down", (100, 200))
     driver.command("mouse", "move", "200", "260", "300", "320", f"--step-ms={STEP_MS}")
@@ -267,7 +253,7 @@ def test_cancel_captures_nothing(vellum, test_dir, driver, how):
 
 def test_f9_passes_when_no_selection_runs_and_is_swallowed_during_one(vellum, test_dir, driver,
                                                                        witness):
-    start(vellum, test_dir, "bmp")
+    vellum.start_with_output(test_dir, "bmp")
     driver.focus(witness.hwnd)
     driver.key("f9")
     assert VK_F9 in witness.presses(), "F9 without a selection is an ordinary key"
@@ -280,7 +266,7 @@ def test_f9_passes_when_no_selection_runs_and_is_swallowed_during_one(vellum, te
 
 def test_outline_and_tip_sit_around_the_rectangle_in_their_colours(vellum, test_dir, driver,
                                                                      wine_env):
-    out = start(vellum, test_dir, "bmp")
+    out = vellum.start_with_output(test_dir, "bmp")
     with driver.paint(50, 150, 500, 300, color=0x00FF00):
         begin_selection(vellum, driver)
         driver.mouse("down", (100, 200))
@@ -314,7 +300,7 @@ def test_outline_and_tip_sit_around_the_rectangle_in_their_colours(vellum, test_
 @pytest.mark.parametrize("fmt", FORMATS)
 def test_clipboard_holds_the_captured_picture_in_every_format(vellum, test_dir, driver, wine_env,
                                                               fmt):
-    out = start(vellum, test_dir, fmt, clipboard=True)
+    out = vellum.start_with_output(test_dir, fmt, clipboard=True)
     with driver.paint(60, 160, 400, 240) as pattern:
         begin_selection(vellum, driver)
         drag(driver, (100, 200), [(150, 230)], (164, 248))
@@ -336,7 +322,7 @@ def test_clipboard_holds_the_captured_picture_in_every_format(vellum, test_dir, 
 # Ctrl+F12 and the Cap button
 
 def test_ctrl_f12_hides_and_shows_and_stops_continuous_capture(vellum, test_dir, driver):
-    start(vellum, test_dir, "bmp")
+    vellum.start_with_output(test_dir, "bmp")
     driver.key("ctrl+f12")
     assert wait_until(lambda: not vellum.window()["visible"], 5)
     driver.key("ctrl+f12")
@@ -357,7 +343,7 @@ def test_ctrl_f12_hides_and_shows_and_stops_continuous_capture(vellum, test_dir,
 
 
 def test_cap_button_starts_a_selection_and_no_minimise_hint_follows(vellum, test_dir, driver):
-    out = start(vellum, test_dir, "bmp")
+    out = vellum.start_with_output(test_dir, "bmp")
     driver.click(vellum.hwnd, CAP)
     assert wait_until(lambda: visible_windows(vellum, TIP_CLASS), 5)
     assert wait_until(lambda: not vellum.window()["visible"], 5)
@@ -379,7 +365,7 @@ def xdotool(env, *args):
 
 
 def test_hotkeys_from_x_input(vellum, test_dir, driver, witness, wine_env):
-    out = start(vellum, test_dir, "bmp")
+    out = vellum.start_with_output(test_dir, "bmp")
     xid = xdotool(wine_env, "search", "--name", "vellum key witness").split()[0]
     xdotool(wine_env, "windowfocus", "--sync", xid)
     xdotool(wine_env, "key", "Print")
@@ -405,7 +391,7 @@ def test_hotkeys_from_x_input(vellum, test_dir, driver, witness, wine_env):
 
 def test_keys_flow_during_a_slow_save_and_the_next_hotkey_works(vellum, test_dir, driver,
                                                                 witness):
-    out = start(vellum, test_dir, "gif")
+    out = vellum.start_with_output(test_dir, "gif")
     driver.focus(witness.hwnd)
     pressed = time.monotonic()
     driver.key("snapshot")

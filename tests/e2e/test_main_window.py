@@ -109,17 +109,11 @@ def in_range(value, bounds):
     return bounds[0] <= value <= bounds[1]
 
 
-def start_shown(vellum, **kwargs):
-    vellum.start(**kwargs)
-    window = vellum.wait_main_window(visible=True)
-    return window
-
-
 # ---------------------------------------------------------------------------------------------
 # Start-up and the command line
 
 def test_window_without_arguments_is_shown_fixed_and_centred(vellum):
-    window = start_shown(vellum)
+    window = vellum.start_shown()
     assert window["class"] == MAIN_CLASS
     assert window["caption"] == MAIN_CAPTION
     assert window["visible"] and not window["iconic"]
@@ -183,7 +177,7 @@ def test_default_folder_comes_from_tmp(vellum, env, unset, expected):
 # The controls
 
 def test_every_control_has_its_kind_caption_and_place(vellum):
-    window = start_shown(vellum)
+    window = vellum.start_shown()
     controls = vellum.controls()
     client_left, client_top = window["client"][:2]
     assert sorted(controls) == [cid for cid, *_ in CONTROLS]
@@ -212,7 +206,7 @@ def test_every_control_has_its_kind_caption_and_place(vellum):
 
 
 def test_initial_states_of_the_controls(vellum):
-    start_shown(vellum)
+    vellum.start_shown()
     controls = vellum.controls()
     problems = []
     for cid, name, kind, *_ in CONTROLS:
@@ -228,7 +222,7 @@ def test_initial_states_of_the_controls(vellum):
 
 
 def test_tab_order_follows_the_control_table(vellum):
-    start_shown(vellum)
+    vellum.start_shown()
     children = vellum.driver.children(vellum.hwnd)
     direct = [c for c in children if c["parent"] == vellum.hwnd]
     in_z_order = [c["id"] for c in sorted(direct, key=lambda c: c["z"])]
@@ -236,7 +230,7 @@ def test_tab_order_follows_the_control_table(vellum):
 
 
 def test_format_list_offers_five_formats_with_png_selected(vellum):
-    start_shown(vellum)
+    vellum.start_shown()
     combo = vellum.control(CONTROL_IDS["cmbImgType"])
     assert combo["items"] == ["bmp", "jpg", "gif", "png", "tiff"]
     assert combo["cursel"] == 3
@@ -246,7 +240,7 @@ def test_format_list_offers_five_formats_with_png_selected(vellum):
 
 
 def test_tooltips(vellum):
-    start_shown(vellum)
+    vellum.start_shown()
     tips = vellum.tooltips()
     assert tips.get(CONTROL_IDS["Label1"]) == "双击察看文件夹"
     assert tips.get(CONTROL_IDS["Label3"]) == "栖木软件的抓屏器"
@@ -269,7 +263,7 @@ def colour_count(image, rect, colour):
     ],
 )
 def test_label_text_colours_on_the_screen(vellum, name, colour):
-    start_shown(vellum)
+    vellum.start_shown()
     image = screenshot(vellum.env)
     assert colour_count(image, vellum.control(CONTROL_IDS[name])["rect"], colour) >= 3, (
         f"no pixel of the text colour {colour} in {name}")
@@ -278,7 +272,7 @@ def test_label_text_colours_on_the_screen(vellum, name, colour):
 
 
 def test_about_link_label_is_dark_blue_on_pink(vellum):
-    start_shown(vellum)
+    vellum.start_shown()
     image = screenshot(vellum.env)
     rect = vellum.control(CONTROL_IDS["Label3"])["rect"]
     back = (255, 128, 128)  # back colour 0x008080FF
@@ -305,7 +299,7 @@ def restore(vellum):
 
 
 def test_first_minimise_shows_the_hint_once_and_every_minimise_hides(vellum):
-    start_shown(vellum)
+    vellum.start_shown()
     minimise(vellum)
     boxes = vellum.message_boxes(timeout=5)
     assert len(boxes) == 1
@@ -333,7 +327,7 @@ def test_first_minimise_shows_the_hint_once_and_every_minimise_hides(vellum):
 # Settings store
 
 def test_settings_store_values_are_written_at_close(vellum, registry):
-    start_shown(vellum)
+    vellum.start_shown()
     assert registry.values(FORM1_KEY) == {}, "nothing is written before the close"
     assert vellum.close() == 0
     assert registry.values(FORM1_KEY) == {
@@ -353,7 +347,7 @@ def test_settings_store_values_are_written_at_close(vellum, registry):
 )
 def test_settings_store_values_are_read_at_start_and_kept(vellum, registry, stored, tooltip):
     registry.set_strings(FORM1_KEY, stored)
-    start_shown(vellum)
+    vellum.start_shown()
     assert vellum.tooltips().get(CONTROL_IDS["ChOp"]) == tooltip
     vellum.close()
     expected = {"ChOp_Tip": "mspaint.exe", "Check4_Tag": "-1", **stored}
@@ -373,7 +367,7 @@ def test_settings_store_values_are_read_at_start_and_kept(vellum, registry, stor
     ],
 )
 def test_folder_field_gets_a_trailing_backslash_when_it_loses_focus(vellum, typed, after):
-    start_shown(vellum)
+    vellum.start_shown()
     p, other = CONTROL_IDS["P"], CONTROL_IDS["tbxQZ"]
     vellum.driver.focus(vellum.hwnd, p)
     vellum.driver.set_text(vellum.hwnd, p, typed)
@@ -387,7 +381,7 @@ def test_double_click_opens_the_folder_in_explorer(vellum, test_dir, name):
     folder = test_dir / "open me"
     folder.mkdir()
     folder_win = vellum.env.win_path(folder) + "\\"
-    start_shown(vellum, env={"tmp": folder_win})
+    vellum.start_shown(env={"tmp": folder_win})
     assert vellum.control(CONTROL_IDS["P"])["text"] == folder_win
     vellum.driver.click(vellum.hwnd, CONTROL_IDS[name], double=True)
     # Wine's explorer shows the folder in a window titled with the folder's name.
@@ -412,7 +406,7 @@ def output_folder(test_dir):
 
 def test_without_gdiplus_only_bmp_is_offered_and_a_save_writes_bmp(vellum, test_dir):
     out = output_folder(test_dir)
-    start_shown(vellum, env={"tmp": vellum.env.win_path(out)}, dll_overrides="gdiplus=d")
+    vellum.start_shown(env={"tmp": vellum.env.win_path(out)}, dll_overrides="gdiplus=d")
     combo = vellum.control(CONTROL_IDS["cmbImgType"])
     assert combo["text"] == "bmp" and combo["cursel"] == 0
     assert not combo["enabled"] and combo["shown"], "greyed but visible"
@@ -431,7 +425,7 @@ def test_save_with_gdiplus_writes_the_next_numbered_png_of_the_screen(vellum, te
     out = output_folder(test_dir)
     (out / "PXGR_Cap_1.png").write_bytes(b"taken")
     with driver.paint(40, 30, 256, 160) as pattern:
-        start_shown(vellum, env={"tmp": vellum.env.win_path(out)})
+        vellum.start_shown(env={"tmp": vellum.env.win_path(out)})
         vellum.driver.post(vellum.hwnd, WM_APP_SAVE_SCREEN)
         saved = out / "PXGR_Cap_2.png"
         assert wait_for_file(saved), f"no {saved.name} in {sorted(p.name for p in out.iterdir())}"

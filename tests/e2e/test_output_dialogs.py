@@ -10,20 +10,10 @@ from PIL import Image
 from test_hotkeys_region import EDGE_CLASS, STEP_MS, begin_selection, drag
 from vellum_e2e import FORM1_KEY, screenshot, wait_for_file, wait_until
 
-P, COMMAND3, CMB_IMG_TYPE, CHOP, CHECK4, LAB, COMMAND2 = 1000, 1001, 1003, 1008, 1025, 1019, 1022
-FORMATS = ["bmp", "jpg", "gif", "png", "tiff"]
+P, COMMAND3, CHOP, CHECK4, COMMAND2 = 1000, 1001, 1008, 1025, 1022
 FOLDER_TITLE = "抓取的图片保存到..."
 TOOL_TITLE = "用来打开抓到的图片的工具:(例如用尚书七号打开识别文字)"
 OK, CANCEL = 1, 2
-
-
-def start(vellum, test_dir, fmt="bmp"):
-    out = test_dir / "out 输出"
-    out.mkdir(exist_ok=True)
-    vellum.start(env={"tmp": vellum.env.win_path(out)})
-    vellum.wait_main_window(visible=True)
-    vellum.driver.combo_select(vellum.hwnd, CMB_IMG_TYPE, FORMATS.index(fmt))
-    return out
 
 
 def dialog(vellum, kind):
@@ -37,7 +27,7 @@ def dialog_gone(vellum):
 
 
 def test_folder_chooser_preselects_the_folder_and_a_choice_sets_it(vellum, test_dir, driver):
-    out = start(vellum, test_dir)
+    out = vellum.start_with_output(test_dir, "bmp", folder="out 输出")
     other = test_dir / "另一个 folder"
     other.mkdir()
     current = vellum.env.win_path(out)
@@ -71,7 +61,7 @@ def edge_pixels(shot, vellum):
 
 def test_border_colour_is_picked_drawn_into_pictures_and_shown_by_the_outline(
         vellum, test_dir, driver, wine_env, registry):
-    out = start(vellum, test_dir)
+    out = vellum.start_with_output(test_dir, "bmp", folder="out 输出")
     driver.click(vellum.hwnd, CHECK4)
     shown = dialog(vellum, "color")
     assert (shown["red"], shown["green"], shown["blue"]) == ("0", "0", "0"), "black at first"
@@ -126,7 +116,7 @@ def drag_to_show_outline(driver):
 
 def test_cancelled_colour_dialog_at_the_first_use_gives_black(vellum, test_dir, driver,
                                                               registry):
-    start(vellum, test_dir)
+    vellum.start_with_output(test_dir, "bmp", folder="out 输出")
     driver.click(vellum.hwnd, CHECK4)
     dialog(vellum, "color")
     driver.dialog_press(CANCEL, pid=vellum.pid)
@@ -148,7 +138,7 @@ def recorder(vellum, test_dir):
 
 def test_tool_box_file_dialog_is_prefilled_and_cancel_keeps_the_tool(vellum, test_dir, driver,
                                                                        recorder):
-    start(vellum, test_dir)
+    vellum.start_with_output(test_dir, "bmp", folder="out 输出")
     tool, _ = recorder
     driver.click(vellum.hwnd, CHOP)  # unchecked: the path is put aside
     assert wait_until(lambda: vellum.control(CHOP)["check"] == 0)
@@ -180,7 +170,7 @@ def test_each_capture_road_opens_the_tool_as_its_rule_says(vellum, test_dir, dri
                                                            recorder, setup, launched_by):
     tool, log = recorder
     registry.set_strings(FORM1_KEY, {"ChOp_Tip": tool})
-    out = start(vellum, test_dir, "png")
+    out = vellum.start_with_output(test_dir, "png", folder="out 输出")
     if setup.startswith("unchecked"):
         driver.click(vellum.hwnd, CHOP)
         assert wait_until(lambda: vellum.control(CHOP)["check"] == 0)

@@ -5,16 +5,10 @@ import time
 
 import pytest
 
-from vellum_e2e import wait_until
+from vellum_e2e import FORMATS, wait_until
 
 CMB_IMG_TYPE, CHECK2, CHOP = 1003, 1007, 1008
-FORMATS = ["bmp", "jpg", "gif", "png", "tiff"]
 INPUT_PROMPT_ID, INPUT_ANSWER_ID, IDOK, IDCANCEL = 100, 101, 1, 2
-
-
-def start_shown(vellum, **kwargs):
-    vellum.start(**kwargs)
-    vellum.wait_main_window(visible=True)
 
 
 def selected_format(vellum):
@@ -24,7 +18,7 @@ def selected_format(vellum):
 @pytest.mark.parametrize("overrides, png_becomes", [(None, "gif"), ("gdiplus=d", "bmp")])
 def test_checking_the_clipboard_box_moves_png_to_a_smaller_format(vellum, driver, overrides,
                                                                     png_becomes):
-    start_shown(vellum, dll_overrides=overrides)
+    vellum.start_shown(dll_overrides=overrides)
     driver.click(vellum.hwnd, CHECK2)
     assert wait_until(lambda: selected_format(vellum) == png_becomes)
     if overrides is None:
@@ -46,7 +40,7 @@ def test_a_restored_clipboard_box_with_png_ends_loading_with_gif(vellum):
         ("[PXGR_Vellum_Capture]\r\nForm1_Check2=1\r\n"
          "Form1_cmbImgTypeList=bmp\tjpg\tgif\tpng\ttiff\r\nForm1_cmbImgType=png\r\n"
          "Form1_cmbImgTypeIndex=3\r\n").encode("utf-16"))
-    start_shown(vellum)
+    vellum.start_shown()
     assert selected_format(vellum) == "gif"
 
 
@@ -73,7 +67,7 @@ def input_box(vellum):
 ])
 def test_right_click_on_the_tool_box_edits_the_tool_path(vellum, driver, answer, button,
                                                          tool_after):
-    start_shown(vellum)
+    vellum.start_shown()
     driver.click(vellum.hwnd, CHOP, right=True)
     box, controls = input_box(vellum)
     assert box["caption"] == "Vellum"
@@ -105,7 +99,7 @@ def run_value(registry):
 
 
 def test_the_autorun_box_writes_and_removes_the_run_value(vellum, driver, run_value):
-    start_shown(vellum)
+    vellum.start_shown()
     expected = f'"{vellum.env.win_path(vellum.exe)}" /a'
     driver.click(vellum.hwnd, CHECK3)
     assert wait_until(lambda: run_value() is not None, 5), "checked: written"
@@ -128,7 +122,7 @@ FLAT = {1001, 1007, 1008, 1011, 1014, 1015, 1016, 1017, 1021, 1022, 1024, 1025}
 
 
 def test_buttons_check_boxes_and_options_are_flat_and_nothing_else(vellum):
-    start_shown(vellum)
+    vellum.start_shown()
     controls = vellum.controls()
     flat = {cid for cid, c in controls.items() if c["style"] & BS_FLAT and c["class"] == "Button"}
     assert flat == FLAT, "group boxes, labels, fields and the list keep their style"

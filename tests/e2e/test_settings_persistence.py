@@ -1,9 +1,7 @@
 """Control states kept in Settings.ini beside the executable: what a first run writes, what a
 restart restores, and what a hand-edited file with garbage does."""
 
-import pytest
-
-from vellum_e2e import wait_until
+from vellum_e2e import FORMATS, wait_until
 
 CONTROL_IDS = {
     "P": 1000, "cmbImgType": 1003, "tbxQZ": 1005, "Check2": 1007, "ChOp": 1008, "Check1": 1011,
@@ -12,7 +10,6 @@ CONTROL_IDS = {
 }
 BM_SETCHECK = 0x00F1
 SECTION = "[PXGR_Vellum_Capture]"
-FORMATS = ["bmp", "jpg", "gif", "png", "tiff"]
 
 
 def ini_lines(vellum):
@@ -21,9 +18,9 @@ def ini_lines(vellum):
     return data[2:].decode("utf-16-le").split("\r\n")
 
 
-def write_ini(vellum, text, encoding="utf-16"):
-    vellum.settings_ini.write_bytes(text.replace("\n", "\r\n").encode(encoding)
-                                    if isinstance(text, str) else text)
+def write_ini(vellum, text):
+    """Writes Settings.ini as the program writes it: UTF-16 with a byte-order mark."""
+    vellum.settings_ini.write_bytes(text.replace("\n", "\r\n").encode("utf-16"))
 
 
 def state(vellum, name):

@@ -8,21 +8,11 @@ import pytest
 
 from vellum_e2e import FORM1_KEY, wait_until
 
-P, CMB_IMG_TYPE, CHECK1, TEXT1, L, LAB, COMMAND2 = 1000, 1003, 1011, 1012, 1013, 1019, 1022
-FORMATS = ["bmp", "jpg", "gif", "png", "tiff"]
+P, CHECK1, TEXT1, L, LAB, COMMAND2 = 1000, 1011, 1012, 1013, 1019, 1022
 EM_GETSEL = 0x00B0
 STM_GETICON = 0x0171
 WM_COMMAND = 0x0111
 BN_CLICKED = 0
-
-
-def start(vellum, test_dir, fmt="bmp", out_name="out"):
-    out = test_dir / out_name
-    out.mkdir(exist_ok=True)
-    vellum.start(env={"tmp": vellum.env.win_path(out)})
-    vellum.wait_main_window(visible=True)
-    vellum.driver.combo_select(vellum.hwnd, CMB_IMG_TYPE, FORMATS.index(fmt))
-    return out
 
 
 def files(out):
@@ -44,7 +34,7 @@ def hidden(vellum, timeout=3):
 
 
 def test_the_mode_box_switches_caption_and_interval_field(vellum, test_dir, driver):
-    start(vellum, test_dir)
+    vellum.start_with_output(test_dir, "bmp")
     assert vellum.control(CHECK1)["text"] == "连续抓取"
     driver.click(vellum.hwnd, CHECK1)
     assert wait_until(lambda: vellum.control(TEXT1)["shown"])
@@ -65,7 +55,7 @@ def test_the_mode_box_switches_caption_and_interval_field(vellum, test_dir, driv
                                           ("-5", "-5"), ("1e3", "1e3")])
 def test_the_interval_field_left_with_a_non_number_becomes_200(vellum, test_dir, driver, typed,
                                                                 after):
-    start(vellum, test_dir)
+    vellum.start_with_output(test_dir, "bmp")
     choose_continuous(vellum, typed)
     driver.focus(vellum.hwnd, P)
     assert wait_until(lambda: vellum.control(TEXT1)["text"] == after), vellum.control(TEXT1)
@@ -82,7 +72,7 @@ def assert_information_box(vellum, text):
 
 
 def test_an_empty_folder_field_refuses_silently(vellum, test_dir, driver):
-    out = start(vellum, test_dir)
+    out = vellum.start_with_output(test_dir, "bmp")
     driver.set_text(vellum.hwnd, P, "")
     click_capture(vellum)
     time.sleep(2.5)
@@ -92,7 +82,7 @@ def test_an_empty_folder_field_refuses_silently(vellum, test_dir, driver):
 
 
 def test_a_missing_folder_is_named_and_nothing_is_captured(vellum, test_dir, driver):
-    out = start(vellum, test_dir)
+    out = vellum.start_with_output(test_dir, "bmp")
     missing = vellum.env.win_path(test_dir / "不在 here") + "\\"
     driver.set_text(vellum.hwnd, P, missing)
     click_capture(vellum)
@@ -110,7 +100,7 @@ def test_a_missing_folder_is_named_and_nothing_is_captured(vellum, test_dir, dri
 def test_a_restored_non_numeric_interval_is_refused_with_a_message(vellum, test_dir):
     vellum.settings_ini.write_bytes(
         "[PXGR_Vellum_Capture]\r\nForm1_Check1=1\r\nForm1_Text1=12 ms\r\n".encode("utf-16"))
-    out = start(vellum, test_dir)
+    out = vellum.start_with_output(test_dir, "bmp")
     assert vellum.control(TEXT1)["text"] == "12 ms"
     click_capture(vellum)
     assert_information_box(vellum, "请输入正确的时间间隔!")
@@ -120,7 +110,7 @@ def test_a_restored_non_numeric_interval_is_refused_with_a_message(vellum, test_
 
 
 def test_continuous_capture_every_200_ms_until_ctrl_f12(vellum, test_dir, driver):
-    out = start(vellum, test_dir, "bmp")
+    out = vellum.start_with_output(test_dir, "bmp")
     choose_continuous(vellum, "200")
     click_capture(vellum)
     assert hidden(vellum)
@@ -141,7 +131,7 @@ def test_continuous_capture_every_200_ms_until_ctrl_f12(vellum, test_dir, driver
 
 
 def test_interval_zero_captures_nothing(vellum, test_dir, driver):
-    out = start(vellum, test_dir)
+    out = vellum.start_with_output(test_dir, "bmp")
     choose_continuous(vellum, "0")
     click_capture(vellum)
     assert hidden(vellum)
@@ -153,7 +143,7 @@ def test_interval_zero_captures_nothing(vellum, test_dir, driver):
 
 @pytest.mark.parametrize("fmt", ["bmp", "png"])
 def test_figure_files_per_second_at_interval_1(vellum, test_dir, driver, fmt):
-    out = start(vellum, test_dir, fmt)
+    out = vellum.start_with_output(test_dir, fmt)
     choose_continuous(vellum, "1")
     click_capture(vellum)
     assert hidden(vellum)
@@ -176,7 +166,7 @@ def test_single_capture_waits_two_seconds_without_stalling_keys_and_opens_the_to
     tool = tool_dir / "record args.exe"
     shutil.copy2(vellum.env.build_dir / "tools" / "tool_recorder" / "tool_recorder.exe", tool)
     registry.set_strings(FORM1_KEY, {"ChOp_Tip": vellum.env.win_path(tool)})
-    out = start(vellum, test_dir, "png", out_name="out with 空格")
+    out = vellum.start_with_output(test_dir, "png", folder="out with 空格")
 
     click_capture(vellum)
     clicked = time.monotonic()

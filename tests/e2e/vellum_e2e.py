@@ -28,6 +28,8 @@ PROGRAM_NAME = "Vellum_Capture.exe"
 SETTINGS_KEY = r"HKEY_CURRENT_USER\Software\PXGR_Vellum_Capture"
 FORM1_KEY = SETTINGS_KEY + r"\Form1"
 E2E_FOLDER = "vellum-e2e"  # under the prefix's C: drive
+FORMATS = ["bmp", "jpg", "gif", "png", "tiff"]  # the format list, in its order
+CMB_IMG_TYPE_ID, CHECK2_ID = 1003, 1007  # the format list and the clipboard box
 
 # Window messages and styles the tests use.
 WM_CLOSE = 0x0010
@@ -618,6 +620,26 @@ class Program:
                 f"{self.pid} within {timeout} s; its windows: {self.driver.find(pid=self.pid)}")
         self.hwnd = found[0]["hwnd"]
         return found[0]
+
+    def start_shown(self, **kwargs):
+        """Starts the program as start() does and waits for its window to show; returns it."""
+        self.start(**kwargs)
+        return self.wait_main_window(visible=True)
+
+    def start_with_output(self, test_dir, fmt="png", folder="out", clipboard=False, args=None):
+        """Starts the program with its output folder (from "tmp") a new folder of test_dir and
+        the format chosen, the clipboard box checked when asked. Returns the folder."""
+        out = test_dir / folder
+        out.mkdir(exist_ok=True)
+        self.start(env={"tmp": self.env.win_path(out)}, args=args)
+        if args is None:
+            self.wait_main_window(visible=True)
+        if clipboard:
+            self.driver.click(self.hwnd, CHECK2_ID)
+            assert wait_until(lambda: self.control(CHECK2_ID)["check"] == 1, 3)
+        # After the clipboard box, whose checking moves png to gif: png stays choosable.
+        self.driver.combo_select(self.hwnd, CMB_IMG_TYPE_ID, FORMATS.index(fmt))
+        return out
 
     @property
     def running(self):

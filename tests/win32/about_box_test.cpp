@@ -7,6 +7,7 @@
 
 #include "about/about_design.h"
 #include "platform/utf16.h"
+#include "test_message_pump.h"
 
 namespace vellum {
 namespace {
@@ -89,8 +90,7 @@ class AboutBoxTest : public ::testing::Test {
     }
     void TearDown() override {
         DestroyWindow(owner);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        PumpMessages();
     }
 
     HWND owner = nullptr;

@@ -2,6 +2,7 @@
 // captured through the program's grab functions.
 #include "capture/grab.h"
 #include "test_pictures.h"
+#include "test_message_pump.h"
 
 #include <gtest/gtest.h>
 
@@ -31,14 +32,6 @@ LRESULT CALLBACK PatternProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-void PumpMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 // A window whose client area shows the pattern, on screen until it goes out of scope.

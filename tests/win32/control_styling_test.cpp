@@ -11,24 +11,13 @@
 #include "platform/utf16.h"
 #include "test_folder.h"
 #include "test_pictures.h"
+#include "test_message_pump.h"
 
 namespace vellum {
 namespace {
 
 using ui::ControlDesign;
 using ui::ControlKind;
-
-void Pump(int milliseconds) {
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount64() < end);
-}
 
 // One control of every kind, and a control array of option buttons.
 ui::FormDesign StylingDesign() {

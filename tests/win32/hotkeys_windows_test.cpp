@@ -2,31 +2,16 @@
 // rectangles read back from the platform and pixels read from the screen.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 #include "hotkeys/info_tip.h"
 #include "hotkeys/outline_overlay.h"
 #include "hotkeys/topmost.h"
 #include "ui/dpi.h"
+#include "test_message_pump.h"
 
 namespace vellum::hotkeys {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Runs the message loop for a while, so timers fire and windows paint.
-void Pump(int milliseconds) {
-    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    } while (Clock::now() < end);
-}
 
 RECT WindowRect(HWND hwnd) {
     RECT r{};

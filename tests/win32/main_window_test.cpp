@@ -4,7 +4,9 @@
 
 #include <shlobj.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "app/main_form_design.h"
@@ -168,48 +170,41 @@ HDROP MakeDrop(const std::vector<std::wstring>& files) {
 // test instead of waiting for a user.
 class DialogWatchdog {
   public:
-    explicit DialogWatchdog(DWORD threadId)
-        : thread_(CreateThread(nullptr, 0, &Run,
-                               reinterpret_cast<void*>(static_cast<uintptr_t>(threadId)), 0,
-                               nullptr)) {}
+    DialogWatchdog() : thread_([this] { Run(); }) {}
     ~DialogWatchdog() {
         stop_ = true;
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
+        thread_.join();
     }
-    static inline volatile bool stop_ = false;
-    static inline volatile LONG closed_ = 0;
+    int Closed() const { return closed_; }
 
   private:
-    static DWORD WINAPI Run(void* param) {
-        const DWORD threadId = static_cast<DWORD>(reinterpret_cast<uintptr_t>(param));
+    void Run() {
         while (!stop_) {
-            EnumThreadWindows(
-                threadId,
-                [](HWND w, LPARAM) -> BOOL {
-                    wchar_t cls[16] = {};
-                    GetClassNameW(w, cls, 16);
-                    if (IsWindowVisible(w) && wcscmp(cls, L"#32770") == 0) {
-                        PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
-                        InterlockedIncrement(&closed_);
-                    }
-                    return TRUE;
-                },
-                0);
+            EnumThreadWindows(threadId_, &CloseIfDialog, reinterpret_cast<LPARAM>(this));
             Sleep(200);
         }
-        return 0;
     }
-    HANDLE thread_;
+    static BOOL CALLBACK CloseIfDialog(HWND window, LPARAM self) {
+        wchar_t cls[16] = {};
+        GetClassNameW(window, cls, 16);
+        if (IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            ++reinterpret_cast<DialogWatchdog*>(self)->closed_;
+        }
+        return TRUE;
+    }
+
+    const DWORD threadId_ = GetCurrentThreadId();  // the test's thread, which shows dialogs
+    std::atomic<bool> stop_{false};
+    std::atomic<int> closed_{0};
+    std::thread thread_;
 };
 
 TEST_F(MainWindowTest, AProgramDroppedOnTheToolBoxBecomesTheToolWithoutADialog) {
     ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
     ui::Control& chOp = window.Get(ctl::kChOp);
-    DialogWatchdog::stop_ = false;
-    DialogWatchdog::closed_ = 0;
     {
-        DialogWatchdog watchdog(GetCurrentThreadId());
+        DialogWatchdog watchdog;
         chOp.SetValue(0);  // unchecked by the user: the path is put aside
         ASSERT_EQ(chOp.ToolTipText(), "");
         SendMessageW(chOp.hwnd(), WM_DROPFILES,
@@ -222,8 +217,8 @@ TEST_F(MainWindowTest, AProgramDroppedOnTheToolBoxBecomesTheToolWithoutADialog) 
                      reinterpret_cast<WPARAM>(MakeDrop({L"D:\\other.exe"})), 0);
         EXPECT_EQ(chOp.ToolTipText(), "D:\\other.exe");
         EXPECT_EQ(chOp.Value(), 1);
+        EXPECT_EQ(watchdog.Closed(), 0) << "no file dialog may open for a drop";
     }
-    EXPECT_EQ(DialogWatchdog::closed_, 0) << "no file dialog may open for a drop";
     ShowWindow(window.hwnd(), SW_HIDE);
 }
 

@@ -35,9 +35,20 @@ TEST(ProbeFile, FilesOfEveryAttributeAreTakenFoldersAreNot) {
     EXPECT_EQ(ProbeFile(folder.path() + "none.png"), FileProbe::Free);
     EXPECT_EQ(ProbeFile(folder.path() + "missing\\none.png"), FileProbe::Free);
     EXPECT_EQ(ProbeFile(folder.path() + "bad|name?.png"), FileProbe::Unknown);
-    EXPECT_TRUE(PathExists(sub));
-    EXPECT_TRUE(PathExists(hidden));
-    EXPECT_FALSE(PathExists(folder.path() + "none.png"));
+}
+
+TEST(FolderExists, FoldersOfEveryAttributeWithOrWithoutTheirLastBackslash) {
+    TestFolder folder("folder_exists");
+    const std::string sub = folder.Subfolder("sub");
+    const std::string hidden = folder.Subfolder("hidden");
+    SetFileAttributesW(Widen(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const std::string file = folder.File("file.png", FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(FolderExists(folder.path()));  // ends with "\", as the output folder does
+    EXPECT_TRUE(FolderExists(sub));
+    EXPECT_TRUE(FolderExists(hidden + "\\"));
+    EXPECT_FALSE(FolderExists(file));
+    EXPECT_FALSE(FolderExists(file + "\\"));
+    EXPECT_FALSE(FolderExists(folder.path() + "none\\"));
 }
 
 }  // namespace

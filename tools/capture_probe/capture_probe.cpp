@@ -21,6 +21,7 @@
 #include "capture/grab.h"
 #include "capture/image_encoder.h"
 #include "platform/utf16.h"
+#include "tool_text.h"
 #include "test_pictures.h"
 
 using namespace vellum;
@@ -92,23 +93,6 @@ bool SceneShown(HWND hwnd, int seed) {
     return shown;
 }
 
-std::string JsonText(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
 bool WriteText(const std::wstring& path, const std::string& text) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
@@ -129,7 +113,8 @@ std::string RectJson(const RECT& r) {
 struct Results {
     std::string json;
     void Add(const std::string& name, bool ok) {
-        json += (json.empty() ? "" : ", ") + JsonText(name) + ": " + (ok ? "true" : "false");
+        json +=
+            (json.empty() ? "" : ", ") + tools::JsonQuote(name) + ": " + (ok ? "true" : "false");
     }
 };
 
@@ -244,9 +229,9 @@ int NoGdiplus(const std::wstring& out) {
     watcher.join();
     const std::string info = "{\"available\": " + std::string(available ? "true" : "false") +
                              ", \"box_shown\": " + (box.found ? "true" : "false") +
-                             ", \"box_caption\": " + JsonText(Narrow(box.caption)) +
-                             ", \"box_text\": " + JsonText(Narrow(box.text)) + ", \"saved\": {" +
-                             r.json + "}}\n";
+                             ", \"box_caption\": " + tools::JsonQuote(Narrow(box.caption)) +
+                             ", \"box_text\": " + tools::JsonQuote(Narrow(box.text)) +
+                             ", \"saved\": {" + r.json + "}}\n";
     return WriteText(out + L"info.json", info) ? 0 : 1;
 }
 

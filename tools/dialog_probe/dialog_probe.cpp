@@ -25,11 +25,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/common_dialogs.h"
 #include "platform/utf16.h"
+#include "tool_text.h"
 
 using namespace vellum;
 
@@ -41,51 +43,11 @@ struct Option {
     bool hasValue = false;
 };
 
-int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 // Plain text, or "hex:" and the hex digits of UTF-8 bytes. Returns false on bad hex.
 bool DecodeText(const std::wstring& arg, std::string& out) {
-    if (arg.compare(0, 4, L"hex:") != 0) {
-        out = Narrow(arg);
-        return true;
-    }
-    out.clear();
-    const std::wstring digits = arg.substr(4);
-    if (digits.size() % 2 != 0)
-        return false;
-    for (size_t i = 0; i < digits.size(); i += 2) {
-        const int hi = HexDigit(digits[i]);
-        const int lo = HexDigit(digits[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out.push_back(static_cast<char>(hi * 16 + lo));
-    }
-    return true;
-}
-
-std::string Json(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
+    const std::optional<std::string> text = tools::DecodeTextArgument(arg);
+    out = text.value_or(std::string());
+    return text.has_value();
 }
 
 std::string JsonList(const std::string& nulSeparated) {
@@ -94,7 +56,7 @@ std::string JsonList(const std::string& nulSeparated) {
     bool first = true;
     while (!nulSeparated.empty()) {
         const size_t nul = nulSeparated.find('\0', start);
-        out += (first ? "" : ",") + Json(nulSeparated.substr(start, nul - start));
+        out += (first ? "" : ",") + tools::JsonQuote(nulSeparated.substr(start, nul - start));
         first = false;
         if (nul == std::string::npos)
             break;
@@ -115,8 +77,8 @@ std::string Handle(const void* h) {
 }
 
 std::string Memory() {
-    return "\"last_file\":" + Json(LastDialogFile()) +
-           ",\"last_folder\":" + Json(LastDialogFolder()) +
+    return "\"last_file\":" + tools::JsonQuote(LastDialogFile()) +
+           ",\"last_folder\":" + tools::JsonQuote(LastDialogFolder()) +
            ",\"last_color\":" + std::to_string(LastPickedColor());
 }
 
@@ -233,8 +195,8 @@ int wmain(int argc, wchar_t** argv) {
                                          : kFileDialogBufferLength;
             const std::string result = ShowFileDialog(m, filter, title, ext, length);
             line = "{\"call\":\"file\",\"mode\":" + std::to_string(m) +
-                   ",\"result\":" + Json(result) + ",\"paths\":" + JsonList(result) +
-                   ",\"filter_after\":" + Json(filter) +
+                   ",\"result\":" + tools::JsonQuote(result) + ",\"paths\":" + JsonList(result) +
+                   ",\"filter_after\":" + tools::JsonQuote(filter) +
                    ",\"dialog_error\":" + std::to_string(CommDlgExtendedError()) + ",";
         } else if (call.kind == L"folder") {
             std::string initial, title;
@@ -242,8 +204,8 @@ int wmain(int argc, wchar_t** argv) {
                 return Usage(L"bad text in a folder call");
             const std::string result =
                 BrowseForFolder(initial, owner, title, call.Find(L"files") != nullptr);
-            line = "{\"call\":\"folder\",\"result\":" + Json(result) +
-                   ",\"initial_after\":" + Json(initial) + ",";
+            line = "{\"call\":\"folder\",\"result\":" + tools::JsonQuote(result) +
+                   ",\"initial_after\":" + tools::JsonQuote(initial) + ",";
         } else {
             const uint32_t color = PickColor(owner);
             line = "{\"call\":\"color\",\"result\":" + std::to_string(color) + ",";

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "platform/utf16.h"
+#include "tool_text.h"
 
 namespace driver {
 
@@ -59,31 +60,11 @@ long long Args::OptionNumber(const std::wstring& name, long long fallback) const
     return Has(name) ? ParseNumber(Option(name)) : fallback;
 }
 
-static int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 std::wstring DecodeText(const std::wstring& arg) {
-    if (arg.compare(0, 4, L"hex:") != 0)
-        return arg;
-    const std::wstring digits = arg.substr(4);
-    if (digits.size() % 2 != 0)
-        throw UsageError{L"odd number of hex digits in " + arg};
-    std::string bytes;
-    for (size_t i = 0; i < digits.size(); i += 2) {
-        const int hi = HexDigit(digits[i]);
-        const int lo = HexDigit(digits[i + 1]);
-        if (hi < 0 || lo < 0)
-            throw UsageError{L"bad hex digit in " + arg};
-        bytes.push_back(static_cast<char>(hi * 16 + lo));
-    }
-    return vellum::Widen(bytes);
+    const std::optional<std::string> text = tools::DecodeTextArgument(arg);
+    if (!text)
+        throw UsageError{L"bad hex text in " + arg};
+    return vellum::Widen(*text);
 }
 
 long long ParseNumber(const std::wstring& text) {

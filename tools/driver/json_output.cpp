@@ -1,44 +1,13 @@
 // JSON lines on stdout, UTF-8 whatever the console code page.
 #include "driver.h"
 
-#include <cstdio>
-
 #include "platform/utf16.h"
+#include "tool_text.h"
 
 namespace driver {
 
 std::string JsonString(const std::wstring& value) {
-    const std::string utf8 = vellum::Narrow(value);
-    std::string out = "\"";
-    for (const char ch : utf8) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += ch;
-                }
-        }
-    }
-    return out + "\"";
+    return tools::JsonQuote(vellum::Narrow(value));
 }
 
 void JsonLine::Key(const char* key) {
