@@ -300,9 +300,10 @@ class Driver:
     def command(self, *args, ok_codes=(0,), timeout=60, dll_overrides=None):
         argv = [self.env.wine, str(self.env.driver_exe), *map(str, args)]
         code, out, err = run_captured(argv, self.env.environ(dll_overrides), timeout)
-        if code not in DRIVER_EXIT_CODES:
+        if code not in DRIVER_EXIT_CODES or (code != 0 and not out.strip() and not err.strip()):
             # The driver itself broke down (Wine's loader now and then fails a process under
-            # load, exit code 127): that says nothing about the program under test, ask again.
+            # load, exit code 127, or ends it before it wrote a word: every failure of the
+            # driver's own says why): that says nothing about the program under test, ask again.
             print(f"vellum_driver {' '.join(map(str, args))} exited {code}, once more: "
                   f"{err.decode('utf-8', errors='replace').strip()}", file=sys.stderr)
             code, out, err = run_captured(argv, self.env.environ(dll_overrides), timeout)
