@@ -12,9 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/input_box.h"
 #include "platform/process.h"
-#include "platform/registry.h"
 #include "platform/utf16.h"
-#include "settings/form_state.h"
 #include "settings/interval.h"
 
 namespace vellum {
@@ -33,6 +31,9 @@ constexpr int kTiffCompressionNone = 6;
 constexpr const char* kSelectionDoneStatus = "已完成.";
 // The wait of the single capture, apart from the IDs the form gives its timer controls.
 constexpr UINT_PTR kSingleCaptureTimerId = 0x5643;
+// The settings are written this long after the last change: a burst of typing is one write.
+constexpr UINT_PTR kSettingsSaveTimerId = 0x5644;
+constexpr UINT kSettingsSaveDelayMs = 1000;
 
 // A new screen-compatible bitmap with the same picture; null when it cannot be made.
 UniqueBitmap CopyBitmap(HBITMAP source) {
@@ -70,6 +71,10 @@ void PutBitmapOnClipboard(HWND owner, UniqueBitmap bitmap) {
 MainWindow::MainWindow()
     : ui::Form(MainFormDesign()),
       applicationName_(ApplicationName(ExeBaseName(ExecutablePath()))),
+      stateKeeper_(*this),
+      toolPath_(SettingsStoreKey(applicationName_, design().name), kToolPathKey, kDefaultToolPath),
+      borderTag_(SettingsStoreKey(applicationName_, design().name), kBorderTagKey,
+                 kDefaultBorderTag),
       region_(std::make_unique<RegionCapture>(static_cast<RegionCapture::Host&>(*this),
                                               kMsgSelectionMouse)) {}
 
@@ -93,16 +98,11 @@ void MainWindow::Load() {
     // Known before the states are restored: the clipboard box's rule depends on it.
     gdiplusAvailable_ = GdiplusAvailable();
 
-    std::string iniPath;  // Settings.ini beside the executable
-    LoadFormState(*this, iniPath);
+    stateKeeper_.Load();
 
-    const std::string storeKey = SettingsStoreKey(applicationName_, design().name);
-    ui::Control& chOp = Get(ctl::kChOp);
-    chOp.SetToolTipText(
-        ReadRegistryString(HKEY_CURRENT_USER, storeKey, kToolPathKey).value_or(kDefaultToolPath));
+    Get(ctl::kChOp).SetToolTipText(toolPath_.Read());
     ui::Control& border = Get(ctl::kCheck4);
-    border.SetTag(
-        ReadRegistryString(HKEY_CURRENT_USER, storeKey, kBorderTagKey).value_or(kDefaultBorderTag));
+    border.SetTag(borderTag_.Read());
     // The selection outline takes the colour of the border drawn into the pictures.
     if (border.Value() == 1)
         region_->Outline().SetColor(ParseColorTag(border.Tag()));
@@ -125,20 +125,41 @@ void MainWindow::Load() {
     }
     OnClipboardOptionChanged(Get(ctl::kCheck2));
     StyleFormControls(*this);
+    stateKeeper_.MarkLoaded();
+    loading_ = false;
 }
 
 void MainWindow::OnDestroy() {
+    closed_ = true;
+    // Nothing may capture once the settings are written: the session may end any moment now.
+    Get(ctl::kTi).SetTimerEnabled(false);
+    KillTimer(hwnd(), kSingleCaptureTimerId);
+    KillTimer(hwnd(), kSettingsSaveTimerId);
     // A selection still running would leave the mouse hook swallowing the desktop's clicks.
     region_->Cancel();
     region_->CloseTip();
-    std::string iniPath;
-    SaveFormState(*this, iniPath);
-    const std::string storeKey = SettingsStoreKey(applicationName_, design().name);
-    WriteRegistryString(HKEY_CURRENT_USER, storeKey, kToolPathKey, Get(ctl::kChOp).ToolTipText());
-    WriteRegistryString(HKEY_CURRENT_USER, storeKey, kBorderTagKey, Get(ctl::kCheck4).Tag());
+    stateKeeper_.SaveAll();
+    toolPath_.Write(Get(ctl::kChOp).ToolTipText());
+    borderTag_.Write(Get(ctl::kCheck4).Tag());
     hotkeys::UnhookKeyboard();
     region_->ReleaseOutline();
     PostQuitMessage(0);
+}
+
+void MainWindow::ScheduleSettingsSave() {
+    if (loading_ || closed_)
+        return;
+    // Setting the timer again starts its wait anew.
+    SetTimer(hwnd(), kSettingsSaveTimerId, kSettingsSaveDelayMs, nullptr);
+}
+
+void MainWindow::SaveChangedSettings() {
+    KillTimer(hwnd(), kSettingsSaveTimerId);
+    // A write that fails (the file held by another program) is tried again at the next change
+    // and at the end.
+    stateKeeper_.SaveChanges();
+    toolPath_.WriteIfChanged(Get(ctl::kChOp).ToolTipText());
+    borderTag_.WriteIfChanged(Get(ctl::kCheck4).Tag());
 }
 
 void MainWindow::OnMinimised() {
@@ -453,6 +474,9 @@ void MainWindow::SaveCurrentScr() {
 }
 
 void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) {
+    // Any event but a timer's may change a state worth keeping; the save finds out which.
+    if (event != ui::ControlEvent::Timer)
+        ScheduleSettingsSave();
     const std::string& name = control.name();
     if (event == ui::ControlEvent::DoubleClick && (name == ctl::kLabel1 || name == ctl::kP)) {
         OpenOutputFolder();
@@ -506,6 +530,15 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DESTROY:
             OnDestroy();
             return 0;
+        case WM_QUERYENDSESSION:
+            // Never holds up the logoff: the settings are written when the session really ends.
+            return TRUE;
+        case WM_ENDSESSION:
+            // The process may be ended as soon as this returns, without WM_DESTROY: close now,
+            // which writes everything once, as a close by the user does.
+            if (wp)
+                DestroyWindow(hwnd());
+            return 0;
         case kMsgSaveCurrentScreen:
             SaveCurrentScr();
             return 0;
@@ -519,6 +552,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (wp == kSingleCaptureTimerId) {
                 if (singleCapturePending_)
                     FinishSingleCapture();
+                return 0;
+            }
+            if (wp == kSettingsSaveTimerId) {
+                SaveChangedSettings();
                 return 0;
             }
             return Form::HandleMessage(msg, wp, lp);

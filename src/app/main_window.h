@@ -12,6 +12,8 @@
 #include "app/region_capture.h"
 #include "capture/file_naming.h"
 #include "capture/grab.h"
+#include "settings/form_state_keeper.h"
+#include "settings/stored_setting.h"
 #include "ui/form.h"
 
 namespace vellum {
@@ -58,6 +60,9 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
   private:
     void Load();
     void OnDestroy();
+    // The settings are written soon after a change, once the user has paused.
+    void ScheduleSettingsSave();
+    void SaveChangedSettings();
     void OnMinimised();
     void OpenOutputFolder();
     void LaunchTool(const std::string& fileName);
@@ -85,6 +90,11 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     void CaptureRegion(const hotkeys::Rect& rect) override;
 
     std::string applicationName_;
+    FormStateKeeper stateKeeper_;  // the control states in Settings.ini
+    StoredSetting toolPath_;       // "ChOp_Tip" in the settings store
+    StoredSetting borderTag_;      // "Check4_Tag"
+    bool loading_ = true;          // the restore raises events that are no user's changes
+    bool closed_ = false;
     int16_t capType_ = 0;
     std::string tag_;  // "M": the user knows how to bring the hidden window back
     FileNamer namer_;

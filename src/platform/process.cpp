@@ -47,4 +47,20 @@ std::optional<std::string> EnvironmentVariable(const std::string& name) {
     return Narrow(value);
 }
 
+std::string ExpandEnvironmentReferences(const std::string& text) {
+    const std::wstring source = Widen(text);
+    std::wstring expanded(source.size() + 1, L'\0');
+    for (;;) {
+        const DWORD n = ExpandEnvironmentStringsW(source.c_str(), expanded.data(),
+                                                  static_cast<DWORD>(expanded.size()));
+        if (n == 0)
+            return text;
+        if (n <= expanded.size()) {
+            expanded.resize(n - 1);  // n counts the terminating NUL
+            return Narrow(expanded);
+        }
+        expanded.assign(n, L'\0');
+    }
+}
+
 }  // namespace vellum

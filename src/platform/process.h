@@ -15,4 +15,7 @@ std::string ExecutablePath();
 // An environment variable, or nothing when it is not set.
 std::optional<std::string> EnvironmentVariable(const std::string& name);
 
+// The text with every %name% of a set variable replaced by its value (others kept as written).
+std::string ExpandEnvironmentReferences(const std::string& text);
+
 }  // namespace vellum

@@ -8,6 +8,14 @@ namespace vellum {
 
 std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subKey,
                                               const std::string& valueName) {
+    std::optional<RegistryString> value = ReadRegistryStringValue(root, subKey, valueName);
+    if (!value)
+        return std::nullopt;
+    return std::move(value->text);
+}
+
+std::optional<RegistryString> ReadRegistryStringValue(HKEY root, const std::string& subKey,
+                                                      const std::string& valueName) {
     ScopedRegKey key;
     if (RegOpenKeyExW(root, Widen(subKey).c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
@@ -31,7 +39,7 @@ std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subK
             break;
         }
     }
-    return Narrow(std::wstring(buffer.data(), length));
+    return RegistryString{Narrow(std::wstring(buffer.data(), length)), type == REG_EXPAND_SZ};
 }
 
 namespace {

@@ -27,6 +27,15 @@ class ScopedRegKey {
 // The value's text, or nothing when the key or value is absent (an empty value is a value).
 std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subKey,
                                               const std::string& valueName);
+// A REG_SZ or REG_EXPAND_SZ value as stored (its %variables% not expanded), or nothing when the
+// key or value is absent or of another type.
+struct RegistryString {
+    std::string text;
+    bool expandable = false;  // REG_EXPAND_SZ
+};
+std::optional<RegistryString> ReadRegistryStringValue(HKEY root, const std::string& subKey,
+                                                      const std::string& valueName);
+
 // Writes a REG_SZ value, creating the key when it is missing.
 bool WriteRegistryString(HKEY root, const std::string& subKey, const std::string& valueName,
                          const std::string& value);

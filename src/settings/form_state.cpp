@@ -30,12 +30,13 @@ std::vector<std::string> ListItems(const ui::Control& list) {
 void LoadList(ui::Control& list, const std::string& path, const std::string& section,
               const std::string& key) {
     const std::vector<std::string> items =
-        SplitListItems(ReadIniValue(path, section, key + "List", ""));
+        SplitListItems(ReadIniValueIfPresent(path, section, key + "List").value_or(""));
     list.ClearList();
     for (const std::string& item : items) list.AddItem(item);
-    list.SetText(ReadIniValue(path, section, key, list.Text()));
+    if (const std::optional<std::string> text = ReadIniValueIfPresent(path, section, key))
+        list.SetText(*text);
     if (const std::optional<int> index =
-            ParseListIndex(ReadIniValue(path, section, key + "Index", "-1")))
+            ParseListIndex(ReadIniValueIfPresent(path, section, key + "Index").value_or("-1")))
         list.SetListIndex(*index);
 }
 
@@ -45,28 +46,24 @@ std::string ControlIndexSuffix(const ui::Control& control) {
     return vellum::ControlIndexSuffix(control.index());
 }
 
-void SaveFormState(ui::Form& form, std::string& iniPath) {
-    if (iniPath.empty())
-        iniPath = DefaultIniPath();
-    const std::string section = SectionOfThisProgram();
+std::vector<IniEntry> FormStateEntries(const ui::Form& form) {
+    std::vector<IniEntry> entries;
     for (const ui::Control& control : form.controls()) {
         const std::string key = BaseKey(form, control);
         switch (control.kind()) {
             case ControlKind::TextBox:
-                WriteIniValue(iniPath, section, key, control.Text(), false);
+                entries.push_back({key, control.Text()});
                 break;
             case ControlKind::DropDownList:
-                WriteIniValue(iniPath, section, key + "List", JoinListItems(ListItems(control)),
-                              false);
-                WriteIniValue(iniPath, section, key, control.Text(), false);
-                WriteIniValue(iniPath, section, key + "Index", std::to_string(control.ListIndex()),
-                              false);
+                entries.push_back({key + "List", JoinListItems(ListItems(control))});
+                entries.push_back({key, control.Text()});
+                entries.push_back({key + "Index", std::to_string(control.ListIndex())});
                 break;
             case ControlKind::CheckBox:
-                WriteIniValue(iniPath, section, key, CheckStateText(control.Value()), false);
+                entries.push_back({key, CheckStateText(control.Value())});
                 break;
             case ControlKind::OptionButton:
-                WriteIniValue(iniPath, section, key, OptionStateText(control.Value() != 0), false);
+                entries.push_back({key, OptionStateText(control.Value() != 0)});
                 break;
             case ControlKind::PushButton:
             case ControlKind::Label:
@@ -76,6 +73,23 @@ void SaveFormState(ui::Form& form, std::string& iniPath) {
                 break;
         }
     }
+    return entries;
+}
+
+bool WriteFormStateEntries(const std::string& iniPath, const std::vector<IniEntry>& entries) {
+    const std::string section = SectionOfThisProgram();
+    return ReplaceIniFile(iniPath, [&](const std::string& copy) {
+        for (const IniEntry& entry : entries)
+            if (!StoreIniValue(copy, section, entry.key, entry.value))
+                return false;
+        return true;
+    });
+}
+
+bool SaveFormState(ui::Form& form, std::string& iniPath) {
+    if (iniPath.empty())
+        iniPath = DefaultIniPath();
+    return WriteFormStateEntries(iniPath, FormStateEntries(form));
 }
 
 void LoadFormState(ui::Form& form, std::string& iniPath) {
@@ -86,24 +100,26 @@ void LoadFormState(ui::Form& form, std::string& iniPath) {
         const std::string key = BaseKey(form, control);
         switch (control.kind()) {
             case ControlKind::TextBox: {
-                const std::string current = control.Text();
-                const std::string stored = ReadIniValue(iniPath, section, key, current);
-                if (stored != current)
-                    control.SetText(stored);
+                const std::optional<std::string> stored =
+                    ReadIniValueIfPresent(iniPath, section, key);
+                if (stored && *stored != control.Text())
+                    control.SetText(*stored);
                 break;
             }
             case ControlKind::DropDownList:
                 LoadList(control, iniPath, section, key);
                 break;
             case ControlKind::CheckBox:
-                if (const std::optional<int> state = ParseCheckState(
-                        ReadIniValue(iniPath, section, key, CheckStateText(control.Value()))))
-                    control.SetValue(*state);
+                if (const std::optional<std::string> stored =
+                        ReadIniValueIfPresent(iniPath, section, key))
+                    if (const std::optional<int> state = ParseCheckState(*stored))
+                        control.SetValue(*state);
                 break;
             case ControlKind::OptionButton:
-                if (const std::optional<bool> selected = ParseOptionState(
-                        ReadIniValue(iniPath, section, key, OptionStateText(control.Value() != 0))))
-                    control.SetValue(*selected ? 1 : 0);
+                if (const std::optional<std::string> stored =
+                        ReadIniValueIfPresent(iniPath, section, key))
+                    if (const std::optional<bool> selected = ParseOptionState(*stored))
+                        control.SetValue(*selected ? 1 : 0);
                 break;
             case ControlKind::PushButton:
             case ControlKind::Label:

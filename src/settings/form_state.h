@@ -3,7 +3,9 @@
 // between runs. Nothing is listed per control: every control of the window is walked in control
 // order and its key derived from the names, so a control added to the design is kept too.
 #include <string>
+#include <vector>
 
+#include "settings/form_state_rules.h"
 #include "ui/form.h"
 
 namespace vellum {
@@ -11,9 +13,17 @@ namespace vellum {
 // "-" and the index for an element of a control array, else empty.
 std::string ControlIndexSuffix(const ui::Control& control);
 
-// Writes every persisted control's state into the section "PXGR_" + the executable's base name.
-// An empty path becomes Settings.ini beside the executable, also in the caller's variable.
-void SaveFormState(ui::Form& form, std::string& iniPath);
+// The key and text of every persisted control's state, in control order (three for a list: its
+// items, its text and its index).
+std::vector<IniEntry> FormStateEntries(const ui::Form& form);
+
+// Writes the entries into the section "PXGR_" + the executable's base name, all in one step: a
+// process killed meanwhile leaves the file as it was. Returns false when nothing was written.
+bool WriteFormStateEntries(const std::string& iniPath, const std::vector<IniEntry>& entries);
+
+// Writes every persisted control's state. An empty path becomes Settings.ini beside the
+// executable, also in the caller's variable. Returns false when nothing was written.
+bool SaveFormState(ui::Form& form, std::string& iniPath);
 
 // Puts the stored states back as a user's changes would (raising the controls' events). A value
 // that does not fit its control is skipped, leaving the control as it was; a missing key leaves

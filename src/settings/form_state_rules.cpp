@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <climits>
+#include <map>
 
 namespace vellum {
 namespace {
@@ -107,6 +108,19 @@ std::optional<int> ParseListIndex(const std::string& text) {
     if (!value || *value < -1 || *value > INT_MAX)
         return std::nullopt;
     return static_cast<int>(*value);
+}
+
+std::vector<IniEntry> ChangedEntries(const std::vector<IniEntry>& before,
+                                     const std::vector<IniEntry>& now) {
+    std::map<std::string, const std::string*> earlier;
+    for (const IniEntry& entry : before) earlier[entry.key] = &entry.value;
+    std::vector<IniEntry> changed;
+    for (const IniEntry& entry : now) {
+        const auto found = earlier.find(entry.key);
+        if (found == earlier.end() || *found->second != entry.value)
+            changed.push_back(entry);
+    }
+    return changed;
 }
 
 }  // namespace vellum

@@ -28,4 +28,18 @@ std::optional<int> ParseCheckState(const std::string& text);
 std::optional<bool> ParseOptionState(const std::string& text);
 std::optional<int> ParseListIndex(const std::string& text);
 
+// One key of the settings section and the text it holds.
+struct IniEntry {
+    std::string key;
+    std::string value;
+    bool operator==(const IniEntry& other) const {
+        return key == other.key && value == other.value;
+    }
+};
+
+// The entries of `now` whose key is missing from `before` or holds another text there, in the
+// order of `now`.
+std::vector<IniEntry> ChangedEntries(const std::vector<IniEntry>& before,
+                                     const std::vector<IniEntry>& now);
+
 }  // namespace vellum

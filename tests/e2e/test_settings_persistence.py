@@ -114,8 +114,8 @@ def test_garbage_in_settings_ini_keeps_the_affected_controls_as_they_were(vellum
     combo = state(vellum, "cmbImgType")
     assert combo["items"] == FORMATS and combo["text"] == "gif", (
         "an index beyond the list leaves the choice of the stored text")
-    # A text box takes any text; the long line comes back cut, not lost entirely.
-    assert state(vellum, "Text1")["text"] == "x" * 510
+    # A text box takes any text; a long line comes back whole.
+    assert state(vellum, "Text1")["text"] == "x" * 10000
     assert vellum.message_boxes(timeout=0) == []
 
 

@@ -79,5 +79,20 @@ TEST(FormStateRules, StoredTextsThatAreNoStateAreRefused) {
     }
 }
 
+TEST(FormStateRules, ChangedEntriesAreThoseWithANewTextOrANewKey) {
+    const std::vector<IniEntry> before = {
+        {"Form1_P", "C:\\a\\"}, {"Form1_Check1", "0"}, {"Form1_tbxQZ", "PXGR_Cap_"}};
+    const std::vector<IniEntry> now = {{"Form1_P", "C:\\a\\"},
+                                       {"Form1_tbxQZ", "截图 "},
+                                       {"Form1_Check1", "0"},
+                                       {"Form1_Check4", "1"}};
+    EXPECT_EQ(ChangedEntries(before, now),
+              (std::vector<IniEntry>{{"Form1_tbxQZ", "截图 "}, {"Form1_Check4", "1"}}));
+    EXPECT_TRUE(ChangedEntries(now, now).empty());
+    EXPECT_EQ(ChangedEntries({}, now), now);
+    // Text is compared exactly: a trailing blank is a change.
+    EXPECT_EQ(ChangedEntries({{"K", "a"}}, {{"K", "a "}}), (std::vector<IniEntry>{{"K", "a "}}));
+}
+
 }  // namespace
 }  // namespace vellum

@@ -14,6 +14,7 @@
 #include "platform/utf16.h"
 #include "settings/ini_file.h"
 #include "test_folder.h"
+#include "test_message_pump.h"
 
 namespace vellum {
 namespace {
@@ -243,6 +244,98 @@ TEST(MainWindowStore, ClosingWritesBothValuesAndAnEmptyToolPathStaysEmpty) {
     }
     EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kStoreKey, "ChOp_Tip"),
               "C:\\我的 工具\\看图.exe");
+    ForgetStore();
+}
+
+std::optional<std::string> StoredPrefix() {
+    return ReadIniValueIfPresent(DefaultIniPath(), "PXGR_vellum_win32_tests", "Form1_tbxQZ");
+}
+
+TEST(MainWindowSession, TheEndOfTheSessionClosesAndSavesOnce) {
+    ForgetStore();
+    MainWindow w;
+    ASSERT_TRUE(w.Create());
+    const HWND hwnd = w.hwnd();
+    w.Get(ctl::kTbxQZ).SetText("截图 \"x\" ");
+    w.Get(ctl::kCheck4).SetTag("255");
+    // Asked whether the session may end: yes, at once, and nothing is written yet.
+    EXPECT_NE(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+    // A logoff that another program refused: the program goes on.
+    SendMessageW(hwnd, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(StoredPrefix(), std::nullopt);
+
+    SendMessageW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(IsWindow(hwnd)) << "the session's end closes the window";
+    EXPECT_EQ(StoredPrefix(), "截图 \"x\" ");
+    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kStoreKey, "ChOp_Tip"), "mspaint.exe");
+    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kStoreKey, "Check4_Tag"), "255");
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program ends";
+    ForgetStore();
+}
+
+TEST(MainWindowSession, AChangeIsWrittenSoonWithoutAClose) {
+    ForgetStore();
+    MainWindow w;
+    ASSERT_TRUE(w.Create());
+    Pump(1500);
+    EXPECT_EQ(StoredPrefix(), std::nullopt) << "a start that changed nothing writes nothing";
+    w.Get(ctl::kTbxQZ).SetText("A");
+    Pump(300);
+    w.Get(ctl::kTbxQZ).SetText("AB");  // typing on: one write once the typing pauses
+    Pump(300);
+    EXPECT_EQ(StoredPrefix(), std::nullopt);
+    Pump(1500);
+    EXPECT_EQ(StoredPrefix(), "AB");
+    Close(w);
+    ForgetStore();
+}
+
+TEST(MainWindowStore, AnExpandableToolPathIsExpandedAndKeepsItsForm) {
+    ForgetStore();
+    SetEnvironmentVariableW(L"VELLUM_TEST_TOOLS", L"C:\\工具 箱");
+    ASSERT_TRUE(SetRegistryValue(HKEY_CURRENT_USER, kStoreKey, "ChOp_Tip",
+                                 "%VELLUM_TEST_TOOLS%\\看图.exe", REG_EXPAND_SZ));
+    {
+        MainWindow w;
+        ASSERT_TRUE(w.Create());
+        EXPECT_EQ(w.Get(ctl::kChOp).ToolTipText(), "C:\\工具 箱\\看图.exe");
+        Close(w);
+    }
+    std::optional<RegistryString> kept =
+        ReadRegistryStringValue(HKEY_CURRENT_USER, kStoreKey, "ChOp_Tip");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->text, "%VELLUM_TEST_TOOLS%\\看图.exe");
+    EXPECT_TRUE(kept->expandable);
+
+    // Changed by the user: stored as the plain text it now is.
+    {
+        MainWindow w;
+        ASSERT_TRUE(w.Create());
+        w.Get(ctl::kChOp).SetToolTipText("D:\\other.exe");
+        Close(w);
+    }
+    kept = ReadRegistryStringValue(HKEY_CURRENT_USER, kStoreKey, "ChOp_Tip");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->text, "D:\\other.exe");
+    EXPECT_FALSE(kept->expandable);
+
+    // A value of another type is no path: the default is used.
+    ScopedRegKey key;
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_CURRENT_USER, Widen(kStoreKey).c_str(), 0, KEY_SET_VALUE, key.put()),
+        ERROR_SUCCESS);
+    const DWORD number = 7;
+    RegSetValueExW(key.get(), L"ChOp_Tip", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof number);
+    {
+        MainWindow w;
+        ASSERT_TRUE(w.Create());
+        EXPECT_EQ(w.Get(ctl::kChOp).ToolTipText(), "mspaint.exe");
+        Close(w);
+    }
+    SetEnvironmentVariableW(L"VELLUM_TEST_TOOLS", nullptr);
     ForgetStore();
 }
 

@@ -1,4 +1,5 @@
 #include "settings/form_state.h"
+#include "settings/form_state_keeper.h"
 
 #include <windows.h>
 
@@ -7,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/main_window_rules.h"
@@ -220,6 +222,84 @@ TEST_F(FormStateTest, AnEmptyPathMeansSettingsIniBesideTheExecutable) {
     EXPECT_EQ(path, DefaultIniPath());
     EXPECT_EQ(ControlIndexSuffix(form.Get("Opt", 2)), "-2");
     EXPECT_EQ(ControlIndexSuffix(form.Get("Flag")), "");
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+HANDLE LockWithoutSharing(const std::string& path) {
+    return CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TEST_F(FormStateTest, KeeperWritesOnlyWhenAStateChanged) {
+    FormStateKeeper keeper(form, ini);
+    keeper.Load();
+    keeper.MarkLoaded();
+    EXPECT_TRUE(keeper.SaveChanges());
+    EXPECT_FALSE(Exists(ini)) << "nothing changed, nothing written";
+
+    form.Get("Name").SetText("截图 ");
+    EXPECT_TRUE(keeper.SaveChanges());
+    EXPECT_EQ(ReadIniValue(ini, Section(), "FormT_Name", ""), "截图 ");
+    EXPECT_EQ(ReadIniValue(ini, Section(), "FormT_Flag", ""), "0") << "every state is written";
+
+    // Written over by hand: an unchanged window does not write again; the end of the run does.
+    WriteIniValue(ini, Section(), "FormT_Name", "by hand", false);
+    EXPECT_TRUE(keeper.SaveChanges());
+    EXPECT_EQ(ReadIniValue(ini, Section(), "FormT_Name", ""), "by hand");
+    EXPECT_TRUE(keeper.SaveAll());
+    EXPECT_EQ(ReadIniValue(ini, Section(), "FormT_Name", ""), "截图 ");
+}
+
+TEST_F(FormStateTest, KeeperWaitsForAFileHeldForAMoment) {
+    WriteUtf16File(ini, "[" + Section() + "]\r\nFormT_Name=stored\r\n");
+    HANDLE lock = LockWithoutSharing(ini);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    std::thread release([lock] {
+        Sleep(300);
+        CloseHandle(lock);
+    });
+    FormStateKeeper keeper(form, ini);
+    keeper.Load(/*tries=*/40, /*retryMs=*/50);
+    release.join();
+    EXPECT_FALSE(keeper.FileWasUnreadable());
+    EXPECT_EQ(form.Get("Name").Text(), "stored");
+}
+
+TEST_F(FormStateTest, AfterAnUnreadableStartOnlyTheUsersChangesAreWritten) {
+    const std::string stored = "[" + Section() +
+                               "]\r\nFormT_Name=stored\r\nFormT_Flag=1\r\nFormT_Opt-1=True\r\n"
+                               "FormT_Opt-0=False\r\nFormT_KindList=a\tb\r\nFormT_KindIndex=1\r\n";
+    WriteUtf16File(ini, stored);
+    HANDLE lock = LockWithoutSharing(ini);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    FormStateKeeper keeper(form, ini);
+    keeper.Load(/*tries=*/3, /*retryMs=*/20);
+    EXPECT_TRUE(keeper.FileWasUnreadable());
+    EXPECT_EQ(form.Get("Name").Text(), "初始") << "the controls keep their states";
+    keeper.MarkLoaded();
+
+    // Nothing changed: the end of the run leaves the file alone, held or not.
+    EXPECT_TRUE(keeper.SaveAll());
+    CloseHandle(lock);
+    EXPECT_TRUE(keeper.SaveAll());
+    EXPECT_EQ(Utf16FileText(ini), stored.substr(0));
+
+    // A change while the file is held again fails and is written at the next save.
+    form.Get("Opt", 2).SetValue(1);
+    lock = LockWithoutSharing(ini);
+    EXPECT_FALSE(keeper.SaveChanges());
+    CloseHandle(lock);
+    EXPECT_TRUE(keeper.SaveAll());
+    EXPECT_EQ(ReadIniValue(ini, Section(), "FormT_Opt-2", ""), "True");
+    EXPECT_EQ(ReadIniValue(ini, Section(), "FormT_Opt-0", ""), "False");
+    // What the user did not change keeps the file's value.
+    EXPECT_EQ(ReadIniValue(ini, Section(), "FormT_Name", ""), "stored");
+    EXPECT_EQ(ReadIniValue(ini, Section(), "FormT_Flag", ""), "1");
+    EXPECT_EQ(ReadIniValue(ini, Section(), "FormT_KindList", ""), "a\tb");
+    EXPECT_EQ(ReadIniValue(ini, Section(), "FormT_Opt-1", ""), "True");
 }
 
 }  // namespace

@@ -19,19 +19,27 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Every text a text box can hold reads back exactly through the platform's own read.
 const struct {
     const char* key;
     std::string value;
-    std::string readBack;
 } kRoundTrips[] = {
-    {"TwoLines", "first\r\nsecond", "first\r\nsecond"},
-    {"LeadingSpace", " abc", " abc"},
-    {"LeadingTab", "\tabc", "\tabc"},
-    {"LeadingSpaceWithQuotes", " say \"hi\" twice\"", " say \"hi\" twice\""},
-    {"QuotesInside", "run \"C:\\a b\\t.exe\" now", "run \"C:\\a b\\t.exe\" now"},
-    {"QuoteAtStartOnly", "\"abc", "abc"},
-    {"Chinese", "D:\\截图\\ 屏幕 😀", "D:\\截图\\ 屏幕 😀"},
-    {"ChineseLeadingSpaceTwoLines", " 第一行\r\n\"第二行\"", " 第一行\r\n\"第二行\""},
+    {"TwoLines", "first\r\nsecond"},
+    {"LeadingSpace", " abc"},
+    {"LeadingTab", "\tabc"},
+    {"LeadingSpaceWithQuotes", " say \"hi\" twice\""},
+    {"QuotesInside", "run \"C:\\a b\\t.exe\" now"},
+    {"QuoteAtStartOnly", "\"abc"},
+    {"EnclosedInQuotes", "\"abc\""},
+    {"EnclosedInSingleQuotes", "'abc'"},
+    {"Chinese", "D:\\截图\\ 屏幕 😀"},
+    {"ChineseLeadingSpaceTwoLines", " 第一行\r\n\"第二行\""},
+    {"TrailingBlanks", "截图 \t "},
+    {"TrailingIdeographicSpace", "截图\u3000"},
+    {"LiteralEscapeInPath", "C:\\work\\r\\notes\\"},
+    {"LiteralStandInAfterBlank", " a/_y@b"},
+    {"LoneLineBreaks", "a\nb\rc"},
+    {"EverythingAtOnce", " \"x\" /_y@ \\r\\n\r\n\t截图 "},
 };
 
 TEST(IniFile, NewFileIsUtf16AndEveryValueRoundTrips) {
@@ -41,30 +49,115 @@ TEST(IniFile, NewFileIsUtf16AndEveryValueRoundTrips) {
 
     EXPECT_EQ(FileBytes(ini).substr(0, 2), "\xFF\xFE");
     for (const auto& c : kRoundTrips)
-        EXPECT_EQ(ReadIniValue(ini, "PXGR_界面", c.key, "missing"), c.readBack) << c.key;
+        EXPECT_EQ(ReadIniValue(ini, "PXGR_界面", c.key, "missing"), c.value) << c.key;
 
-    // The lines on disk are the encoded form earlier versions wrote and read.
+    // Texts that always read back keep the lines earlier versions wrote and read.
     const std::string text = Utf16FileText(ini);
     EXPECT_NE(text.find("[PXGR_界面]"), std::string::npos) << text;
-    EXPECT_NE(text.find("TwoLines=first\\r\\nsecond\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("LeadingSpaceWithQuotes=\" say /_y@hi/_y@ twice/_y@\"\r\n"),
-              std::string::npos)
-        << text;
+    for (const char* line : {"TwoLines=first\\r\\nsecond\r\n",
+                             "LeadingSpaceWithQuotes=\" say /_y@hi/_y@ twice/_y@\"\r\n",
+                             "TrailingBlanks=\"截图 \t \"\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in " << text;
 }
 
-TEST(IniFile, ReadStopsAt510Characters) {
-    TestFolder folder("ini_cap");
-    const std::string ini = folder.path() + "cap.ini";
-    const std::string longValue(600, 'x');
-    // An emoji across the cut: its first half is the 510th character.
-    const std::string cutPair = std::string(509, 'y') + "😀" + "z";
-    WriteIniValue(ini, "S", "Long", longValue, false);
-    WriteIniValue(ini, "S", "CutPair", cutPair, false);
-    WriteIniValue(ini, "S", "Exact", std::string(510, 'w'), false);
+TEST(IniFile, LongValuesReadBackWhole) {
+    TestFolder folder("ini_long");
+    const std::string ini = folder.path() + "long.ini";
+    const std::string deepFolder = "C:\\" + std::string(600, 'x') + "\\截图\\";
+    const std::string huge(40000, 'y');
+    const std::string quoted = "\"" + std::string(2000, 'q') + "\"";  // the escaped form, long
+    WriteIniValue(ini, "S", "Deep", deepFolder, false);
+    WriteIniValue(ini, "S", "Huge", huge, false);
+    WriteIniValue(ini, "S", "Quoted", quoted, false);
+    WriteIniValue(ini, "S", "Exact", std::string(511, 'w'), false);
 
-    EXPECT_EQ(ReadIniValue(ini, "S", "Long", ""), std::string(510, 'x'));
-    EXPECT_EQ(ReadIniValue(ini, "S", "CutPair", ""), std::string(509, 'y'));
-    EXPECT_EQ(ReadIniValue(ini, "S", "Exact", ""), std::string(510, 'w'));
+    EXPECT_EQ(ReadIniValue(ini, "S", "Deep", ""), deepFolder);
+    EXPECT_EQ(ReadIniValue(ini, "S", "Huge", ""), huge);
+    EXPECT_EQ(ReadIniValue(ini, "S", "Quoted", ""), quoted);
+    EXPECT_EQ(ReadIniValue(ini, "S", "Exact", ""), std::string(511, 'w'));
+    EXPECT_EQ(ReadIniValue(ini, "S", "Missing", std::string(3000, 'd')), std::string(3000, 'd'));
+}
+
+TEST(IniFile, ProbeTellsAMissingFileFromOneThatCannotBeRead) {
+    TestFolder folder("ini_probe");
+    const std::string ini = folder.path() + "probe.ini";
+    EXPECT_EQ(ProbeIniFile(ini), IniFileState::Missing);
+    EXPECT_EQ(ProbeIniFile(folder.path() + "no folder\\probe.ini"), IniFileState::Missing);
+    WriteIniValue(ini, "S", "K", "v", false);
+    EXPECT_EQ(ProbeIniFile(ini), IniFileState::Readable);
+
+    // Held without sharing, as a scanner may hold it: neither the probe nor the platform reads it.
+    HANDLE lock = CreateFileW(Widen(ini).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ProbeIniFile(ini), IniFileState::Unreadable);
+    EXPECT_EQ(ReadIniValue(ini, "S", "K", "default"), "default");
+    CloseHandle(lock);
+    EXPECT_EQ(ProbeIniFile(ini), IniFileState::Readable);
+}
+
+TEST(IniFile, ReplaceWritesACompleteCopyAndPutsItInPlace) {
+    TestFolder folder("ini_replace");
+    const std::string ini = folder.path() + "Settings.ini";
+    WriteUtf16File(ini, "[Other]\r\nKeep=这个\r\n[S]\r\nA=old\r\n");
+    // A copy left behind by a process killed while saving is written over.
+    WriteFileBytes(ini + ".tmp", "half a fi");
+
+    std::string copyPath;
+    ASSERT_TRUE(ReplaceIniFile(ini, [&](const std::string& copy) {
+        copyPath = copy;
+        // Until the copy is complete the file itself is untouched.
+        EXPECT_EQ(ReadIniValue(ini, "S", "A", ""), "old");
+        return StoreIniValue(copy, "S", "A", "new ") && StoreIniValue(copy, "S", "B", "截图");
+    }));
+    EXPECT_EQ(copyPath, ini + ".tmp");
+    EXPECT_FALSE(FileExists(copyPath));
+    EXPECT_EQ(FileBytes(ini).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(ReadIniValue(ini, "S", "A", ""), "new ");
+    EXPECT_EQ(ReadIniValue(ini, "S", "B", ""), "截图");
+    EXPECT_EQ(ReadIniValue(ini, "Other", "Keep", ""), "这个");
+
+    // A missing file starts as UTF-16.
+    const std::string fresh = folder.path() + "fresh.ini";
+    ASSERT_TRUE(ReplaceIniFile(
+        fresh, [](const std::string& copy) { return StoreIniValue(copy, "S", "K", "中文"); }));
+    EXPECT_EQ(FileBytes(fresh).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(ReadIniValue(fresh, "S", "K", ""), "中文");
+}
+
+TEST(IniFile, ReplaceLeavesTheFileAsItWasWhenItCannotBeDone) {
+    TestFolder folder("ini_replace_fail");
+    const std::string ini = folder.path() + "Settings.ini";
+    WriteUtf16File(ini, "[S]\r\nA=old\r\n");
+    const std::string before = FileBytes(ini);
+    int writes = 0;
+    const auto write = [&](const std::string& copy) {
+        ++writes;
+        return StoreIniValue(copy, "S", "A", "new");
+    };
+
+    // The writer fails: nothing replaces the file, no copy stays.
+    EXPECT_FALSE(ReplaceIniFile(ini, [](const std::string&) { return false; }));
+    EXPECT_EQ(FileBytes(ini), before);
+    EXPECT_FALSE(FileExists(ini + ".tmp"));
+
+    // Held without sharing by another program: not read, not replaced.
+    HANDLE lock = CreateFileW(Widen(ini).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(ReplaceIniFile(ini, write));
+    CloseHandle(lock);
+    EXPECT_EQ(FileBytes(ini), before);
+
+    // Read-only: the user's choice stands.
+    ASSERT_TRUE(SetFileAttributesW(Widen(ini).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(ReplaceIniFile(ini, write));
+    SetFileAttributesW(Widen(ini).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(FileBytes(ini), before);
+    EXPECT_EQ(writes, 0);
+
+    // A folder that does not exist.
+    EXPECT_FALSE(ReplaceIniFile(folder.path() + "none\\x.ini", write));
 }
 
 TEST(IniFile, EmptyValueKeepsTheKey) {
@@ -87,7 +180,10 @@ TEST(IniFile, MissingFileSectionOrKeyGivesTheDecodedDefault) {
     EXPECT_FALSE(FileExists(ini)) << "a read must not create the file";
 
     WriteIniValue(ini, "S", "K", "v", false);
-    EXPECT_EQ(ReadIniValue(ini, "S", "Other", "\"dflt\"x"), "dfltx");
+    EXPECT_EQ(ReadIniValue(ini, "S", "Other", "\"dflt\"x"), "dflt\"x");
+    EXPECT_EQ(ReadIniValueIfPresent(ini, "S", "K"), "v");
+    EXPECT_EQ(ReadIniValueIfPresent(ini, "S", "Other"), std::nullopt);
+    EXPECT_EQ(ReadIniValueIfPresent(ini, "Other", "K"), std::nullopt);
     EXPECT_EQ(ReadIniValue(ini, "Other", "K", "截图"), "截图");
 
     // A folder that does not exist: nothing is written, nothing fails.

@@ -109,6 +109,7 @@ int CmdPaint(const Args& args);
 int CmdRun(const Args& args);
 int CmdKill(const Args& args);
 int CmdHold(const Args& args);
+int CmdLockFile(const Args& args);
 int CmdDialog(const Args& args);
 int CmdDialogPress(const Args& args);
 int CmdFileDialogName(const Args& args);

@@ -124,4 +124,21 @@ int CmdHold(const Args&) {
     return kExitOk;
 }
 
+// lock-file: holds a file open without sharing, as a backup or virus scanner may at logon, for
+// the given time (or until killed); the line is written once the file is held.
+int CmdLockFile(const Args& args) {
+    const std::wstring path = args.Text(0);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        JsonLine().Str("path", path).Bool("locked", false).Int("error", GetLastError()).Emit();
+        return kExitFailed;
+    }
+    JsonLine().Str("path", path).Bool("locked", true).Emit();
+    Sleep(static_cast<DWORD>(args.OptionNumber(L"ms", 10000)));
+    CloseHandle(file);
+    JsonLine().Str("path", path).Bool("locked", false).Emit();
+    return kExitOk;
+}
+
 }  // namespace driver
