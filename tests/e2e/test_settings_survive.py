@@ -49,6 +49,20 @@ def test_a_background_run_ended_by_the_session_keeps_its_settings(vellum, regist
         "ChOp_Tip": "mspaint.exe", "Check4_Tag": "-1"}, "the store is written as at a close"
 
 
+def test_the_session_ending_during_a_region_selection_keeps_the_settings(vellum, registry,
+                                                                         wine_env, driver):
+    vellum.start(args="/a")
+    set_prefix(vellum, "划屏_")
+    driver.key("ctrl+alt+a")
+    assert wait_until(lambda: vellum.windows(visible=True), 5), "the selection shows its tip"
+    end_session(wine_env)
+    assert vellum.wait_exit(15) is not None
+    assert stored(vellum, "Form1_tbxQZ") == "划屏_"
+    assert set(registry.values(FORM1_KEY)) == {"ChOp_Tip", "Check4_Tag"}
+    # The selection's mouse hook is gone with the program: a click reaches the desktop again.
+    assert driver.find(pid=vellum.pid) == []
+
+
 def test_the_session_ending_during_continuous_capture_keeps_the_settings(vellum, test_dir,
                                                                          registry, wine_env):
     out = vellum.start_with_output(test_dir, "bmp")
