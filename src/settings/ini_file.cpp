@@ -69,9 +69,9 @@ bool ReadWholeFile(const std::wstring& path, std::vector<char>& bytes, bool& mis
             read == bytes.size());
 }
 
-bool WriteNewFile(const std::wstring& path, const std::vector<char>& bytes) {
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+bool WriteNewFile(const std::wstring& path, const std::vector<char>& bytes, DWORD attributes) {
+    ScopedHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
     return file &&
            (bytes.empty() || WriteAll(file.get(), bytes.data(), static_cast<DWORD>(bytes.size())));
 }
@@ -170,9 +170,17 @@ bool ReplaceIniFile(const std::string& path,
     if (missing)
         bytes.assign(std::begin(kUtf16ByteOrderMark), std::end(kUtf16ByteOrderMark));
 
-    // A copy left by a process killed while saving is simply written over.
+    // The copy takes the place of the file: a hidden file stays hidden.
+    const DWORD kept =
+        missing
+            ? 0
+            : attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
     const std::wstring copy = target + kCopySuffix;
-    const bool replaced = WriteNewFile(copy, bytes) && write(Narrow(copy)) && FlushToDisk(copy) &&
+    // A copy left by a process killed while saving goes first, whatever its attributes.
+    SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(copy.c_str());
+    const bool replaced = WriteNewFile(copy, bytes, kept ? kept : FILE_ATTRIBUTE_NORMAL) &&
+                          write(Narrow(copy)) && FlushToDisk(copy) &&
                           MoveFileExW(copy.c_str(), target.c_str(),
                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!replaced)

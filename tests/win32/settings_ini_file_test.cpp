@@ -100,8 +100,11 @@ TEST(IniFile, ReplaceWritesACompleteCopyAndPutsItInPlace) {
     TestFolder folder("ini_replace");
     const std::string ini = folder.path() + "Settings.ini";
     WriteUtf16File(ini, "[Other]\r\nKeep=这个\r\n[S]\r\nA=old\r\n");
-    // A copy left behind by a process killed while saving is written over.
+    // A copy left behind by a process killed while saving is written over, whatever it is.
     WriteFileBytes(ini + ".tmp", "half a fi");
+    SetFileAttributesW(Widen(ini + ".tmp").c_str(),
+                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(Widen(ini).c_str(), FILE_ATTRIBUTE_HIDDEN);
 
     std::string copyPath;
     ASSERT_TRUE(ReplaceIniFile(ini, [&](const std::string& copy) {
@@ -116,6 +119,8 @@ TEST(IniFile, ReplaceWritesACompleteCopyAndPutsItInPlace) {
     EXPECT_EQ(ReadIniValue(ini, "S", "A", ""), "new ");
     EXPECT_EQ(ReadIniValue(ini, "S", "B", ""), "截图");
     EXPECT_EQ(ReadIniValue(ini, "Other", "Keep", ""), "这个");
+    EXPECT_TRUE(GetFileAttributesW(Widen(ini).c_str()) & FILE_ATTRIBUTE_HIDDEN)
+        << "a hidden file stays hidden";
 
     // A missing file starts as UTF-16.
     const std::string fresh = folder.path() + "fresh.ini";
