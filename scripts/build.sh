@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Configures and builds the two trees:
+# Configures and builds the three trees:
 #   $VELLUM_BUILD_ROOT/native  host build (Debug): the platform-neutral core and its unit tests,
 #                              with AddressSanitizer and UBSan unless VELLUM_SANITIZE=OFF
 #   $VELLUM_BUILD_ROOT/win     MinGW-w64 cross build (Release): Vellum_Capture.exe, the Win32
 #                              tests, the test driver
+#   $VELLUM_BUILD_ROOT/fuzz    host build with clang (RelWithDebInfo): the core and its libFuzzer
+#                              targets, with AddressSanitizer and UBSan
 # VELLUM_BUILD_ROOT defaults to <repo>/build; give each parallel checkout or engineer its own.
-# Arguments: "native" or "win" to build one tree only (default: both).
+# Arguments: "native", "win" or "fuzz" to build only those trees (default: all three).
 set -euo pipefail
 
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -14,7 +16,7 @@ SANITIZE=${VELLUM_SANITIZE:-ON}
 JOBS=${VELLUM_JOBS:-$(nproc)}
 
 trees=("$@")
-((${#trees[@]})) || trees=(native win)
+((${#trees[@]})) || trees=(native win fuzz)
 
 configure_and_build() {
     local dir=$1
@@ -38,8 +40,13 @@ for tree in "${trees[@]}"; do
         configure_and_build "$BUILD_ROOT/win" -DCMAKE_BUILD_TYPE=Release \
             -DCMAKE_TOOLCHAIN_FILE="$REPO/cmake/mingw-w64-x86_64.cmake"
         ;;
+    fuzz)
+        echo "build: fuzz tree in $BUILD_ROOT/fuzz"
+        configure_and_build "$BUILD_ROOT/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELLUM_FUZZ=ON
+        ;;
     *)
-        echo "build: unknown tree '$tree' (native or win)" >&2
+        echo "build: unknown tree '$tree' (native, win or fuzz)" >&2
         exit 2
         ;;
     esac

@@ -7,7 +7,7 @@ PACKAGES=(
     g++-mingw-w64-x86-64 wine wine64 xvfb xdotool
     fonts-wqy-microhei fonts-wine fonts-liberation
     imagemagick x11-apps x11-xserver-utils
-    cmake ninja-build g++ libgtest-dev googletest
+    cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev
     python3-pil python3-pytest
 )
 

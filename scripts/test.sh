@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both trees and runs every test:
+# Installs what is missing, builds the trees and runs every test:
 #   1. the native unit tests of the core (with AddressSanitizer and UBSan),
-#   2. under Wine, on a virtual display and in a Wine prefix of the project's own:
+#   2. short runs of the core's fuzz targets (libFuzzer, with AddressSanitizer and UBSan),
+#   3. under Wine, on a virtual display and in a Wine prefix of the project's own:
 #      the cross-built unit and Win32 tests, and the end-to-end tests of the real program.
 # Exits non-zero when anything fails; the last line sums up all tests.
 # Environment: VELLUM_BUILD_ROOT (default <repo>/build), VELLUM_WINEPREFIX (default
@@ -13,6 +14,7 @@ REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export VELLUM_BUILD_ROOT=${VELLUM_BUILD_ROOT:-$REPO/build}
 NATIVE="$VELLUM_BUILD_ROOT/native"
 WIN="$VELLUM_BUILD_ROOT/win"
+FUZZ="$VELLUM_BUILD_ROOT/fuzz"
 started=$SECONDS
 
 bash "$REPO/scripts/deps.sh" || { echo "test: installing the packages failed"; exit 1; }
@@ -37,6 +39,10 @@ echo "test: native tests ($NATIVE)"
 ctest --test-dir "$NATIVE" --output-on-failure "${extra[@]}" </dev/null 2>&1 | tee "$LOGS/native.log"
 native_status=${PIPESTATUS[0]}
 
+echo "test: fuzz targets ($FUZZ)"
+ctest --test-dir "$FUZZ" --output-on-failure "${extra[@]}" </dev/null 2>&1 | tee "$LOGS/fuzz.log"
+fuzz_status=${PIPESTATUS[0]}
+
 echo "test: Windows tests under Wine ($WIN)"
 rm -f "$WIN/e2e-results.xml"
 (
@@ -49,6 +55,7 @@ rm -f "$WIN/e2e-results.xml"
 win_status=${PIPESTATUS[0]}
 
 read -r native_total native_failed < <(ctest_counts "$LOGS/native.log")
+read -r fuzz_total fuzz_failed < <(ctest_counts "$LOGS/fuzz.log")
 read -r win_total win_failed < <(ctest_counts "$LOGS/win.log")
 
 # The e2e suite is one ctest test: count its pytest cases instead, from its JUnit report.
@@ -71,11 +78,11 @@ PY
     fi
 fi
 
-total=$((native_total + win_total + e2e_total))
-failed=$((native_failed + win_failed + e2e_failed))
+total=$((native_total + fuzz_total + win_total + e2e_total))
+failed=$((native_failed + fuzz_failed + win_failed + e2e_failed))
 passed=$((total - failed - e2e_skipped))
 status=0
-((native_status == 0 && win_status == 0)) || status=1
+((native_status == 0 && fuzz_status == 0 && win_status == 0)) || status=1
 ((failed == 0)) || status=1
 if ((total == 0)); then
     echo "test: no test ran"
@@ -84,6 +91,7 @@ fi
 rm -rf "$LOGS"
 
 echo "test: native $((native_total - native_failed))/$native_total," \
+    "fuzz $((fuzz_total - fuzz_failed))/$fuzz_total," \
     "Wine $((win_total - win_failed))/$win_total," \
     "end-to-end $((e2e_total - e2e_failed - e2e_skipped))/$e2e_total passed" \
     "in $((SECONDS - started)) s"
