@@ -207,6 +207,8 @@ void MainWindow::CaptureRegion(const hotkeys::Rect& rect) {
 }
 
 void MainWindow::ToggleVisible() {
+    // Shown during a single capture's wait, the window would be in its picture: no capture.
+    CancelSingleCapture();
     if (IsWindowVisible(hwnd())) {
         ShowWindow(hwnd(), SW_HIDE);
     } else {
@@ -228,11 +230,12 @@ void MainWindow::OnHotkey(WPARAM wp, LPARAM lp) {
             ToggleVisible();
             break;
         case hotkeys::KeyAction::BeginOrCancelSelection:
+            // The selection replaces a single capture still waiting: its picture would break in.
+            CancelSingleCapture();
             BeginRegionSelect();
             break;
         case hotkeys::KeyAction::SaveScreen:
-            SaveCurrentScr();
-            MessageBeep(MB_OK);
+            OnSaveScreenRequested(/*beep=*/true);
             break;
         case hotkeys::KeyAction::CancelSelection:
             EndRegionSelect();
@@ -240,6 +243,19 @@ void MainWindow::OnHotkey(WPARAM wp, LPARAM lp) {
         case hotkeys::KeyAction::None:
             break;
     }
+}
+
+void MainWindow::OnSaveScreenRequested(bool beep) {
+    std::string fileName;
+    if (SaveCurrentScr(&fileName)) {
+        if (beep)
+            MessageBeep(MB_OK);
+        return;
+    }
+    // The window is usually hidden: the error sound tells that nothing was saved.
+    if (beep)
+        MessageBeep(MB_ICONHAND);
+    Get(ctl::kLab).SetText(SaveFailureStatus(fileName));
 }
 
 void MainWindow::OnContinuousOptionChanged(ui::Control& check1) {
@@ -288,15 +304,15 @@ void MainWindow::OnTimedCaptureClicked() {
     ui::Control& timer = Get(ctl::kTi);
     switch (Get(ctl::kCheck1).Value()) {
         case BST_CHECKED: {
-            const std::string text = Get(ctl::kText1).Text();
-            if (!IsIntervalNumeric(text)) {
+            // An interval the timer cannot hold (beyond 65535 ms, or below 0) is as wrong as
+            // one that is no number: nothing starts.
+            const std::optional<int> interval = IntervalFromText(Get(ctl::kText1).Text());
+            if (!interval) {
                 MessageBoxW(hwnd(), Widen(kBadIntervalMessage).c_str(),
                             Widen(kMessageCaption).c_str(), MB_OK | MB_ICONINFORMATION);
                 return;
             }
-            // Out of range keeps the interval in force (100 ms until one is accepted).
-            if (const std::optional<int> interval = IntervalFromText(text))
-                timer.SetInterval(*interval);
+            timer.SetInterval(*interval);
             timer.SetTimerEnabled(true);
             // Timer messages come only when no other message is waiting, so the window is gone
             // from the screen before the first capture.
@@ -316,6 +332,13 @@ void MainWindow::OnTimedCaptureClicked() {
         default:  // the grey state is not used
             break;
     }
+}
+
+void MainWindow::CancelSingleCapture() {
+    if (!singleCapturePending_)
+        return;
+    KillTimer(hwnd(), kSingleCaptureTimerId);
+    singleCapturePending_ = false;
 }
 
 void MainWindow::FinishSingleCapture() {
@@ -374,7 +397,7 @@ void MainWindow::OnToolOptionChanged(ui::Control& chOp) {
         // A cancelled dialog returns the pre-filled path: the saved tool stays.
         const std::string chosen =
             ShowFileDialog(kOpenFileMode, kToolDialogFilter, kToolDialogTitle, "");
-        if (!chosen.empty())
+        if (!chosen.empty() && IsUsableToolPath(chosen))
             chOp.SetToolTipText(chosen);
     } else if (chOp.Value() == BST_UNCHECKED) {
         chOp.SetTag(chOp.ToolTipText());
@@ -398,8 +421,13 @@ void MainWindow::OnToolPathEditRequested() {
     ui::Control& chOp = Get(ctl::kChOp);
     const std::string answer =
         InputBox(hwnd(), kToolPathPrompt, kMessageCaption, chOp.ToolTipText());
-    if (!answer.empty())
-        chOp.SetToolTipText(answer);
+    if (answer.empty())
+        return;
+    if (!IsUsableToolPath(answer)) {
+        Get(ctl::kLab).SetText(kUnusableToolPathStatus);
+        return;
+    }
+    chOp.SetToolTipText(answer);
 }
 
 void MainWindow::OnFilesDroppedOnTool(HDROP drop) {
@@ -408,6 +436,8 @@ void MainWindow::OnFilesDroppedOnTool(HDROP drop) {
         return;
     std::wstring path(length + 1, L'\0');
     path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
+    if (!IsUsableToolPath(Narrow(path)))
+        return;
     ui::Control& chOp = Get(ctl::kChOp);
     chOp.SetToolTipText(Narrow(path));
     // The dropped program is the choice: checking the box must not replace it by the saved path
@@ -422,6 +452,9 @@ void MainWindow::OpenOutputFolder() {
 }
 
 void MainWindow::LaunchTool(const std::string& fileName) {
+    // A path that would not stay one argument (a hand-edited store) starts nothing.
+    if (!IsUsableToolPath(Get(ctl::kChOp).ToolTipText()) || !IsUsableToolPath(fileName))
+        return;
     // A tool that cannot be started is ignored: the saved file stands.
     StartCommandLine(ToolCommandLine(Get(ctl::kChOp).ToolTipText(), fileName), SW_SHOWNORMAL);
 }
@@ -450,27 +483,47 @@ UniqueBitmap MainWindow::CaptureWindow(HWND hWndSrc, int32_t leftSrc, int32_t to
                                  CurrentCaptureOptions());
 }
 
+std::optional<NameFault> MainWindow::NameFaultOf(const std::string& fileName) {
+    // The name the prefix gives the file: the folder's own text is the folder's business.
+    const std::string folder = Get(ctl::kP).Text();
+    const bool inFolder = fileName.compare(0, folder.size(), folder) == 0;
+    return CheckFileName(inFolder ? fileName.substr(folder.size()) : fileName);
+}
+
+std::string MainWindow::SaveFailureStatus(const std::string& fileName) {
+    if (const std::optional<NameFault> fault = NameFaultOf(fileName))
+        return SaveRefusedStatus(fileName, DescribeNameFault(*fault));
+    return SaveFailedStatus(fileName);
+}
+
+bool MainWindow::WriteCapture(UniqueBitmap bitmap, const std::string& fileName) {
+    // "Cap:1.png" would become a hidden stream of a file "Cap", "Cap\1.png" land in a subfolder.
+    if (NameFaultOf(fileName))
+        return false;
+    return SaveBitmapToFile(std::move(bitmap), Widen(fileName), Get(ctl::kCmbImgType).Text(),
+                            kJpegQuality, kTiffColorDepth, kTiffCompressionNone);
+}
+
 bool MainWindow::SaveP(UniqueBitmap bitmap, std::string& fileName) {
     // The "DirectX" type grabs nothing: no name is taken and the status line stays.
     if (capType_ == 3)
         return false;
     fileName = GetNextFN();
-    const bool written =
-        SaveBitmapToFile(std::move(bitmap), Widen(fileName), Get(ctl::kCmbImgType).Text(),
-                         kJpegQuality, kTiffColorDepth, kTiffCompressionNone);
-    Get(ctl::kLab).SetText(written ? SavedStatus(fileName) : SaveFailedStatus(fileName));
+    const bool written = WriteCapture(std::move(bitmap), fileName);
+    Get(ctl::kLab).SetText(written ? SavedStatus(fileName) : SaveFailureStatus(fileName));
     return written;
 }
 
-void MainWindow::SaveCurrentScr() {
+bool MainWindow::SaveCurrentScr(std::string* savedName) {
     const std::string fileName = GetNextFN();
-    UniqueBitmap screen = GetWinPic(0);
-    if (!SaveBitmapToFile(std::move(screen), Widen(fileName), Get(ctl::kCmbImgType).Text(),
-                          kJpegQuality, kTiffColorDepth, kTiffCompressionNone))
-        return;
+    if (savedName)
+        *savedName = fileName;
+    if (!WriteCapture(GetWinPic(0), fileName))
+        return false;
     ui::Control& chOp = Get(ctl::kChOp);
     if (!chOp.ToolTipText().empty() && chOp.Value() > 0)
         LaunchTool(fileName);
+    return true;
 }
 
 void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) {
@@ -540,7 +593,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 DestroyWindow(hwnd());
             return 0;
         case kMsgSaveCurrentScreen:
-            SaveCurrentScr();
+            OnSaveScreenRequested(/*beep=*/false);
             return 0;
         case kMsgHotkey:
             OnHotkey(wp, lp);

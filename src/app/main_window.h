@@ -8,10 +8,12 @@
 #include <string>
 
 #include <memory>
+#include <optional>
 
 #include "app/region_capture.h"
 #include "capture/file_naming.h"
 #include "capture/grab.h"
+#include "capture/save_name_rules.h"
 #include "settings/form_state_keeper.h"
 #include "settings/stored_setting.h"
 #include "ui/form.h"
@@ -41,7 +43,8 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     UniqueBitmap CaptureWindow(HWND hWndSrc, int32_t leftSrc, int32_t topSrc, int32_t widthSrc,
                                int32_t heightSrc);
     // The whole screen to the next numbered file, then the tool when it is set and wanted.
-    void SaveCurrentScr();
+    // Returns whether the file was written; fileName receives its name.
+    bool SaveCurrentScr(std::string* fileName = nullptr);
     std::string GetNextFN();
 
     int16_t CapType() const { return capType_; }
@@ -68,6 +71,12 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     void LaunchTool(const std::string& fileName);
     CaptureOptions CurrentCaptureOptions();
     void OnHotkey(WPARAM wp, LPARAM lp);
+    void OnSaveScreenRequested(bool beep);
+    // Writes a capture as the named file; a name the platform would misread is refused unwritten.
+    bool WriteCapture(UniqueBitmap bitmap, const std::string& fileName);
+    std::optional<NameFault> NameFaultOf(const std::string& fileName);
+    std::string SaveFailureStatus(const std::string& fileName);
+    void CancelSingleCapture();
     void ToggleVisible();
     // Timed capture: the mode box, the interval field, the button and the two timers.
     void OnContinuousOptionChanged(ui::Control& check1);

@@ -50,6 +50,17 @@ std::string SaveFailedStatus(const std::string& path) {
     return "保存失败:" + path;
 }
 
+std::string SaveRefusedStatus(const std::string& path, const std::string& reason) {
+    return SaveFailedStatus(path) + " (" + reason + ")";
+}
+
+bool IsUsableToolPath(const std::string& toolPath) {
+    for (const char c : toolPath)
+        if (c == '"' || static_cast<unsigned char>(c) < 0x20)
+            return false;
+    return true;
+}
+
 std::string ToolCommandLine(const std::string& toolPath, const std::string& fileName) {
     return "\"" + toolPath + "\" \"" + fileName + "\"";
 }

@@ -49,8 +49,17 @@ std::string MissingFolderMessage(const std::string& folder);
 
 std::string SavedStatus(const std::string& path);
 std::string SaveFailedStatus(const std::string& path);
+// The same for a capture whose name the platform would misread: what is wrong follows the name.
+std::string SaveRefusedStatus(const std::string& path, const std::string& reason);
 
-// "tool" "file": both quoted, so paths with blanks reach the tool as one argument each.
+// A tool path that a command line can carry as one quoted argument (no double quote, no control
+// character); the tool is not started with any other.
+bool IsUsableToolPath(const std::string& toolPath);
+inline constexpr const char* kUnusableToolPathStatus = "程序路径不能含有双引号或控制字符";
+
+// "tool" "file": both quoted, so paths with blanks reach the tool as one argument each. Neither
+// may hold a double quote (no file name can): nothing else in a path ends a quoted argument, and
+// no shell reads the line, so & ^ % stay plain characters.
 std::string ToolCommandLine(const std::string& toolPath, const std::string& fileName);
 std::string ExplorerCommandLine(const std::string& folder);
 

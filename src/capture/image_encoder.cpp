@@ -4,6 +4,7 @@
 #include "capture/encoder_plan.h"
 #include "capture/gdiplus_binding.h"
 #include "capture/save_error.h"
+#include "capture/save_name_rules.h"
 #include "platform/utf16.h"
 
 namespace vellum {
@@ -114,17 +115,8 @@ bool EncodeWithGdiplus(const GdiplusApi& api, HBITMAP bitmap, const std::wstring
         source = indexed.get();
     }
 
-    const bool existed = FileExists(fileName);
-    const Gdiplus::Status status =
-        api.SaveImageToFile(source, fileName.c_str(), &encoder, params.get());
-    if (status != Gdiplus::Ok) {
-        // Whatever a failed encoder left behind is not a picture; an older file it never touched
-        // is kept.
-        if (!existed)
-            DeleteFileW(fileName.c_str());
-        return false;
-    }
-    return FileExists(fileName);
+    return api.SaveImageToFile(source, fileName.c_str(), &encoder, params.get()) == Gdiplus::Ok &&
+           FileExists(fileName);
 }
 
 }  // namespace
@@ -134,7 +126,15 @@ bool GdiplusAvailable() {
 }
 
 void ShowSaveErrorBox(const std::wstring& text, const std::wstring& caption) {
-    MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+    // The main window is often hidden (a hotkey, a selection, continuous capture): a box owned by
+    // it would stay behind the user's program, so it then comes to the front on its own.
+    HWND owner = GetActiveWindow();
+    UINT style = MB_OK | MB_ICONINFORMATION;
+    if (!owner || !IsWindowVisible(owner)) {
+        owner = nullptr;
+        style |= MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST;
+    }
+    MessageBoxW(owner, text.c_str(), caption.c_str(), style);
 }
 
 bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const std::string& ext,
@@ -146,29 +146,36 @@ bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const s
 bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const std::string& ext,
                       int quality, int colorDepth, int compression,
                       const SaveErrorReporter& report) {
+    // Written under a name of its own and renamed once complete: nobody watching the folder sees
+    // a half-written picture, and a process killed meanwhile leaves none under the final name.
+    const std::wstring temporary = Widen(TemporarySavePath(Narrow(fileName)));
+    bool written = false;
     if (RouteForExtension(ext) == SaveRoute::OwnBmpWriter) {
-        const bool written = WriteBmpFile(bitmap.get(), fileName);
+        written = WriteBmpFile(bitmap.get(), temporary);
         bitmap.reset();
         ShowArrow();
-        return written;
-    }
-
-    bool written = false;
-    {
-        const ScopedWaitCursor wait;
-        GdiplusBindFault fault;
-        const GdiplusApi* api = BindGdiplus(&fault);
-        const auto plan = PlanEncoder(ext, quality, colorDepth, compression);
-        if (!api) {
-            Report(report, fault.error,
-                   DescribeSystemFault(SystemMessage(fault.error), fault.missing));
-        } else if (!plan) {
-            Report(report, kUnsupportedFormatError, DescribeUnsupportedFormat(ext));
-        } else {
-            written = EncodeWithGdiplus(*api, bitmap.get(), fileName, *plan, report);
+    } else {
+        {
+            const ScopedWaitCursor wait;
+            GdiplusBindFault fault;
+            const GdiplusApi* api = BindGdiplus(&fault);
+            const auto plan = PlanEncoder(ext, quality, colorDepth, compression);
+            if (!api) {
+                Report(report, fault.error,
+                       DescribeSystemFault(SystemMessage(fault.error), fault.missing));
+            } else if (!plan) {
+                Report(report, kUnsupportedFormatError, DescribeUnsupportedFormat(ext));
+            } else {
+                written = EncodeWithGdiplus(*api, bitmap.get(), temporary, *plan, report);
+            }
         }
+        bitmap.reset();  // after GDI+ has disposed of its image and shut down
     }
-    bitmap.reset();  // after GDI+ has disposed of its image and shut down
+    if (written)
+        written = MoveFileExW(temporary.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    // Whatever a failed save left behind is no picture.
+    if (!written)
+        DeleteFileW(temporary.c_str());
     return written;
 }
 

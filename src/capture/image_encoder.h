@@ -25,7 +25,8 @@ bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const s
                       int quality, int colorDepth, int compression,
                       const SaveErrorReporter& report);
 
-// The error box: information icon, OK button only, owned by the active window if there is one.
+// The error box: information icon, OK button only, owned by the active window when it is shown,
+// else in front of every window.
 void ShowSaveErrorBox(const std::wstring& text, const std::wstring& caption);
 
 }  // namespace vellum

@@ -70,10 +70,13 @@ class ScopedItemList {
 };
 
 std::optional<std::wstring> PathOfItem(PCIDLIST_ABSOLUTE item) {
-    wchar_t path[MAX_PATH] = {};
-    if (!item || !SHGetPathFromIDListW(item, path))
+    // Deep folders pass MAX_PATH: room for the longest path the platform knows.
+    constexpr DWORD kLongestPath = 32768;
+    std::wstring path(kLongestPath, L'\0');
+    if (!item || !SHGetPathFromIDListEx(item, path.data(), kLongestPath, GPFIDL_DEFAULT))
         return std::nullopt;
-    return std::wstring(path);
+    path.resize(wcslen(path.c_str()));
+    return path;
 }
 
 std::string CurrentDirectory() {

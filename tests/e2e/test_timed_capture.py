@@ -97,6 +97,17 @@ def test_a_missing_folder_is_named_and_nothing_is_captured(vellum, test_dir, dri
     assert files(out) == []
 
 
+@pytest.mark.parametrize("interval", ["100000", "65536", "-5"])
+def test_an_interval_the_timer_cannot_hold_is_refused(vellum, test_dir, interval):
+    out = vellum.start_with_output(test_dir, "bmp")
+    choose_continuous(vellum, interval)
+    click_capture(vellum)
+    assert_information_box(vellum, "请输入正确的时间间隔!")
+    time.sleep(1.0)
+    assert vellum.window()["visible"], "nothing starts"
+    assert files(out) == []
+
+
 def test_a_restored_non_numeric_interval_is_refused_with_a_message(vellum, test_dir):
     vellum.settings_ini.write_bytes(
         "[PXGR_Vellum_Capture]\r\nForm1_Check1=1\r\nForm1_Text1=12 ms\r\n".encode("utf-16"))

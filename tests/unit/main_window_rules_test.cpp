@@ -46,8 +46,23 @@ TEST(ParseColorTag, DecimalTextOrNoColour) {
 }
 
 TEST(CommandLines, QuoteEveryPath) {
-    EXPECT_EQ(ToolCommandLine("C:\\My Tools\\v.exe", "C:\\My Pics\\a 1.png"),
-              "\"C:\\My Tools\\v.exe\" \"C:\\My Pics\\a 1.png\"");
+    // Hostile but valid paths stay one quoted argument each: no shell reads the line.
+    const struct {
+        std::string tool;
+        std::string file;
+    } cases[] = {
+        {"C:\\My Tools\\v.exe", "C:\\My Pics\\a 1.png"},
+        {"C:\\a&b\\x^y.exe", "C:\\100% 截图\\R&D ^1.png"},
+        {"D:\\工具 箱\\看图.exe", "D:\\%PATH%\\!x!.png"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ToolCommandLine(c.tool, c.file), "\"" + c.tool + "\" \"" + c.file + "\"");
+        EXPECT_TRUE(IsUsableToolPath(c.tool)) << c.tool;
+    }
+    // A double quote would end the argument early and let the rest run as more arguments.
+    for (const std::string tool : {"C:\\a\" \"b.exe", "\"C:\\v.exe\"", "v.exe\n", "\x01"})
+        EXPECT_FALSE(IsUsableToolPath(tool)) << tool;
+    EXPECT_EQ(SaveRefusedStatus("C:\\a\\Cap:1.png", "why"), "保存失败:C:\\a\\Cap:1.png (why)");
     EXPECT_EQ(ExplorerCommandLine("C:\\图 片\\"), "explorer \"C:\\图 片\\\"");
 }
 

@@ -70,16 +70,18 @@ TEST_F(MainWindowTest, FirstStartDefaults) {
     EXPECT_EQ(window.CapType(), 0);
 }
 
-TEST_F(MainWindowTest, NamesSkipFilesOfEveryAttributeButNotFolders) {
+TEST_F(MainWindowTest, NamesSkipFilesOfEveryAttributeAndFolders) {
     window.Get(ctl::kCmbImgType).SetListIndex(3);
     folder.File("PXGR_Cap_1.png", FILE_ATTRIBUTE_HIDDEN);
     folder.File("PXGR_Cap_2.png", FILE_ATTRIBUTE_READONLY);
     folder.Subfolder("PXGR_Cap_3.png");
-    EXPECT_EQ(window.GetNextFN(), folder.path() + "PXGR_Cap_3.png");
+    // A file left half written by a killed save is no picture: its number is free.
+    folder.File("PXGR_Cap_4.png.vellum-part", FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(window.GetNextFN(), folder.path() + "PXGR_Cap_4.png");
+    EXPECT_EQ(window.GetNextFN(), folder.path() + "PXGR_Cap_5.png");
     window.Get(ctl::kTbxQZ).SetText("新前缀_");
     window.Get(ctl::kCmbImgType).SetListIndex(0);
-    EXPECT_EQ(window.GetNextFN(), folder.path() + "新前缀_5.bmp");
+    EXPECT_EQ(window.GetNextFN(), folder.path() + "新前缀_6.bmp");
 }
 
 TEST_F(MainWindowTest, SaveReportsTheFileItWrote) {
@@ -125,48 +127,6 @@ void ClickButton(MainWindow& w, const char* name) {
                  reinterpret_cast<LPARAM>(button.hwnd()));
 }
 
-TEST_F(MainWindowTest, ContinuousCaptureTakesTheTypedIntervalOrKeepsThePreviousOne) {
-    window.Get(ctl::kCheck1).SetValue(1);
-    ui::Control& timer = window.Get(ctl::kTi);
-    const struct {
-        const char* typed;
-        int interval;  // in force after the click
-    } steps[] = {
-        {"100000", 100},  // out of range at first: the 100 ms the timer was made with
-        {"-5", 100},     {"1.5", 2},    {"2.5", 2}, {"3.5", 4},
-        {"65536", 4},    {"1e3", 1000}, {"0", 0},  // accepted: a timer that never fires
-    };
-    for (const auto& step : steps) {
-        window.Get(ctl::kText1).SetText(step.typed);
-        ClickButton(window, ctl::kCommand2);
-        EXPECT_EQ(timer.Interval(), step.interval) << step.typed;
-        EXPECT_TRUE(timer.TimerEnabled()) << step.typed;
-        timer.SetTimerEnabled(false);  // no tick may run into the next step
-    }
-    // Unchecking the box stops a running capture.
-    timer.SetTimerEnabled(true);
-    window.Get(ctl::kCheck1).SetValue(0);
-    EXPECT_FALSE(timer.TimerEnabled());
-    EXPECT_EQ(window.Get(ctl::kCheck1).Text(), "自动抓取(&A)");
-    EXPECT_FALSE(window.Get(ctl::kText1).Visible());
-}
-
-// A file list as the shell hands it over in a drop, owned by the receiver (it frees it).
-HDROP MakeDrop(const std::vector<std::wstring>& files) {
-    std::wstring list;
-    for (const std::wstring& f : files) list += f + L'\0';
-    list += L'\0';
-    const size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GHND, bytes);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(),
-           list.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 // Closes any dialog this test's thread shows within the time, so that a wrong dialog fails the
 // test instead of waiting for a user.
 class DialogWatchdog {
@@ -200,6 +160,53 @@ class DialogWatchdog {
     std::atomic<int> closed_{0};
     std::thread thread_;
 };
+
+TEST_F(MainWindowTest, ContinuousCaptureTakesTheTypedIntervalOrRefusesIt) {
+    window.Get(ctl::kCheck1).SetValue(1);
+    ui::Control& timer = window.Get(ctl::kTi);
+    const struct {
+        const char* typed;
+        int interval;  // in force after the click; 0 for a refusal, which starts nothing
+    } steps[] = {
+        {"100000", 0},    {"-5", 0},     {"1.5", 2}, {"2.5", 2}, {"3.5", 4}, {"65536", 0},
+        {"65535", 65535}, {"1e3", 1000}, {"abc", 0}, {"0", 0},  // 0 is accepted: a timer that never
+                                                                // fires
+    };
+    for (const auto& step : steps) {
+        window.Get(ctl::kText1).SetText(step.typed);
+        const bool refused = step.interval == 0 && std::string(step.typed) != "0";
+        DialogWatchdog watchdog;  // closes the refusal's message box
+        ClickButton(window, ctl::kCommand2);
+        EXPECT_EQ(timer.TimerEnabled(), !refused) << step.typed;
+        EXPECT_EQ(watchdog.Closed() > 0, refused) << step.typed;
+        if (!refused) {
+            EXPECT_EQ(timer.Interval(), step.interval) << step.typed;
+        }
+        timer.SetTimerEnabled(false);  // no tick may run into the next step
+    }
+    // Unchecking the box stops a running capture.
+    timer.SetTimerEnabled(true);
+    window.Get(ctl::kCheck1).SetValue(0);
+    EXPECT_FALSE(timer.TimerEnabled());
+    EXPECT_EQ(window.Get(ctl::kCheck1).Text(), "自动抓取(&A)");
+    EXPECT_FALSE(window.Get(ctl::kText1).Visible());
+}
+
+// A file list as the shell hands it over in a drop, owned by the receiver (it frees it).
+HDROP MakeDrop(const std::vector<std::wstring>& files) {
+    std::wstring list;
+    for (const std::wstring& f : files) list += f + L'\0';
+    list += L'\0';
+    const size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(),
+           list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
 
 TEST_F(MainWindowTest, AProgramDroppedOnTheToolBoxBecomesTheToolWithoutADialog) {
     ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);

@@ -22,7 +22,7 @@ TEST(Registry, AnEmptyValueIsAValueAndAnAbsentOneIsNot) {
     RegDeleteTreeW(HKEY_CURRENT_USER, Widen("Software\\PXGR_vellum_win32_tests").c_str());
 }
 
-TEST(ProbeFile, FilesOfEveryAttributeAreTakenFoldersAreNot) {
+TEST(ProbeFile, FilesOfEveryAttributeAndFoldersAreTaken) {
     TestFolder folder("probe");
     const std::string hidden = folder.File("hidden.png", FILE_ATTRIBUTE_HIDDEN);
     const std::string readOnly = folder.File("readonly.png", FILE_ATTRIBUTE_READONLY);
@@ -31,10 +31,13 @@ TEST(ProbeFile, FilesOfEveryAttributeAreTakenFoldersAreNot) {
     EXPECT_EQ(ProbeFile(hidden), FileProbe::Taken);
     EXPECT_EQ(ProbeFile(readOnly), FileProbe::Taken);
     EXPECT_EQ(ProbeFile(system), FileProbe::Taken);
-    EXPECT_EQ(ProbeFile(sub), FileProbe::Free);
+    EXPECT_EQ(ProbeFile(sub), FileProbe::Taken);
     EXPECT_EQ(ProbeFile(folder.path() + "none.png"), FileProbe::Free);
     EXPECT_EQ(ProbeFile(folder.path() + "missing\\none.png"), FileProbe::Free);
     EXPECT_EQ(ProbeFile(folder.path() + "bad|name?.png"), FileProbe::Unknown);
+    // A device always exists: taking it for a file would never end the search for a free name.
+    EXPECT_EQ(ProbeFile(folder.path() + "NUL.2.png"), FileProbe::Unknown);
+    EXPECT_EQ(ProbeFile(folder.path() + "con.png"), FileProbe::Unknown);
 }
 
 TEST(FolderExists, FoldersOfEveryAttributeWithOrWithoutTheirLastBackslash) {
