@@ -249,12 +249,12 @@ void MainWindow::OnSaveScreenRequested(bool beep) {
     std::string fileName;
     if (SaveCurrentScr(&fileName)) {
         if (beep)
-            MessageBeep(MB_OK);
+            beep_(MB_OK);
         return;
     }
     // The window is usually hidden: the error sound tells that nothing was saved.
     if (beep)
-        MessageBeep(MB_ICONHAND);
+        beep_(MB_ICONHAND);
     Get(ctl::kLab).SetText(SaveFailureStatus(fileName));
 }
 

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include <memory>
@@ -48,6 +49,10 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     std::string GetNextFN();
 
     int16_t CapType() const { return capType_; }
+
+    // The sounds of the PrintScreen road: the platform's MessageBeep unless a test listens.
+    using Beeper = std::function<void(UINT type)>;
+    void SetBeeper(Beeper beeper) { beep_ = std::move(beeper); }
 
     // Starts the rubber-band selection of a screen rectangle, or cancels a running one.
     void BeginRegionSelect();
@@ -112,6 +117,7 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     bool singleCapturePending_ = false;
     bool continuousTickRunning_ = false;
     bool droppingTool_ = false;  // the tool box is being checked by a drop
+    Beeper beep_ = [](UINT type) { MessageBeep(type); };
 };
 
 }  // namespace vellum

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/main_form_design.h"
+#include "hotkeys/hooks.h"
 #include "platform/registry.h"
 #include "platform/utf16.h"
 #include "settings/ini_file.h"
@@ -106,6 +107,28 @@ TEST_F(MainWindowTest, AFailedWriteIsNotReportedAsSaved) {
     std::string name;
     EXPECT_FALSE(window.SaveP(SmallBitmap(), name));
     EXPECT_EQ(Lab().Text(), "保存失败:" + name);
+}
+
+TEST_F(MainWindowTest, APrintScreenSoundsAndReportsWhatBecameOfTheFile) {
+    std::vector<UINT> beeps;
+    window.SetBeeper([&](UINT type) { beeps.push_back(type); });
+    window.Get(ctl::kCmbImgType).SetListIndex(0);
+    const auto pressPrintScreen = [&] {
+        SendMessageW(window.hwnd(), MainWindow::kMsgHotkey,
+                     static_cast<WPARAM>(hotkeys::KeyAction::SaveScreen), 0);
+    };
+    Lab().SetText("before");
+    pressPrintScreen();
+    EXPECT_EQ(beeps, std::vector<UINT>{MB_OK});
+    EXPECT_EQ(Lab().Text(), "before") << "a success leaves the status line";
+    EXPECT_NE(GetFileAttributesW(Widen(folder.path() + "PXGR_Cap_1.bmp").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+
+    const std::string missing = folder.path() + "gone\\";
+    window.Get(ctl::kP).SetText(missing);
+    pressPrintScreen();
+    EXPECT_EQ(beeps, (std::vector<UINT>{MB_OK, MB_ICONHAND})) << "the error sound, no success";
+    EXPECT_EQ(Lab().Text(), "保存失败:" + missing + "PXGR_Cap_2.bmp");
 }
 
 TEST_F(MainWindowTest, TheDirectXTypeSavesNothingAndTakesNoName) {
