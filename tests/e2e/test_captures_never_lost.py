@@ -12,7 +12,7 @@ from test_hotkeys_region import TIP_CLASS, begin_selection, drag, visible_window
 from test_timed_capture import COMMAND2, choose_continuous, click_capture, files
 from vellum_e2e import FORM1_KEY, wait_for_file, wait_until
 
-P, TBXQZ, LAB = 1000, 1005, 1019
+P, TBXQZ, CHOP, LAB = 1000, 1005, 1008, 1019
 
 
 def start_hidden_with_output(vellum, test_dir, fmt="png"):
@@ -82,6 +82,12 @@ def test_a_folder_deeper_than_max_path_gets_its_capture(vellum, test_dir, driver
     driver.set_text(vellum.hwnd, P, folder)
     driver.key("snapshot")
     assert wait_for_file(deep / "PXGR_Cap_1.png"), status(vellum)
+    # The button's folder check takes the deep folder too.
+    driver.key("ctrl+f12")
+    assert wait_until(lambda: vellum.window()["visible"], 5)
+    click_capture(vellum)
+    assert wait_for_file(deep / "PXGR_Cap_2.png", 10), status(vellum)
+    assert vellum.message_boxes(timeout=0) == []
 
 
 # ---------------------------------------------------------------------------------------------
@@ -181,6 +187,18 @@ def test_the_tool_gets_exactly_one_argument_whatever_the_paths_hold(vellum, test
     args_log = tool.with_name(tool.name + ".args")
     assert wait_until(args_log.exists, 10), "the tool was started"
     assert args_log.read_text(encoding="utf-8").splitlines() == [vellum.env.win_path(saved)]
+
+
+def test_a_typed_tool_path_with_a_double_quote_is_refused(vellum, test_dir, driver):
+    vellum.start_with_output(test_dir, "png")
+    before = vellum.tooltips().get(CHOP)
+    driver.click(vellum.hwnd, CHOP, right=True)
+    assert wait_until(lambda: vellum.windows(cls="#32770", visible=True), 5)
+    box = vellum.windows(cls="#32770", visible=True)[0]["hwnd"]
+    driver.set_text(box, 101, '"C:\\tools\\v.exe" & calc')
+    driver.click(box, 1)
+    assert wait_until(lambda: status(vellum) == "程序路径不能含有双引号或控制字符", 5)
+    assert vellum.tooltips().get(CHOP) == before
 
 
 # ---------------------------------------------------------------------------------------------
