@@ -15,9 +15,9 @@ struct VersionInfo {
     std::string fileDescription;
 };
 
-// Nothing when the file has no version resource. The texts come from the string table of the
-// first language and code page in \VarFileInfo\Translation that has them; a text found in none
-// stays empty.
+// Nothing when the file has no version resource (or version.dll cannot be loaded). The texts come
+// from the string table of the first language and code page in \VarFileInfo\Translation that has
+// them; a text found in none stays empty.
 std::optional<VersionInfo> ReadVersionInfo(const std::string& path);
 
 }  // namespace vellum

@@ -6,6 +6,8 @@
 #include "platform/utf16.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
+    // Before anything can load a DLL: later loads search system32 only, never our own folder.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // The shell's dialogs and the clipboard's picture objects need COM on this thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 

@@ -2,14 +2,15 @@
 
 #include <cstddef>
 
+#include "platform/system_library.h"
 #include "platform/utf16.h"
 
 namespace vellum {
 namespace {
 
 template <typename Fn>
-bool Resolve(HMODULE module, const char* name, Fn& fn, GdiplusBindFault* fault) {
-    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+bool Resolve(const ScopedModule& module, const char* name, Fn& fn, GdiplusBindFault* fault) {
+    fn = module.Function<Fn>(name);
     if (fn)
         return true;
     if (fault)
@@ -21,11 +22,12 @@ bool Resolve(HMODULE module, const char* name, Fn& fn, GdiplusBindFault* fault) 
 
 const GdiplusApi* BindGdiplus(GdiplusBindFault* fault) {
     static GdiplusApi api;
-    static bool bound = false;
-    if (bound)
+    static ScopedModule library;
+    if (library)
         return &api;
 
-    const HMODULE module = LoadLibraryW(L"gdiplus.dll");
+    // From system32 only: a gdiplus.dll beside the program is never loaded.
+    ScopedModule module = LoadSystemLibrary(L"gdiplus.dll");
     if (!module) {
         if (fault)
             *fault = GdiplusBindFault{GetLastError(), "gdiplus.dll"};
@@ -41,12 +43,10 @@ const GdiplusApi* BindGdiplus(GdiplusBindFault* fault) {
         Resolve(module, "GdipGetImageHeight", candidate.GetImageHeight, fault) &&
         Resolve(module, "GdipSaveImageToFile", candidate.SaveImageToFile, fault) &&
         Resolve(module, "GdipDisposeImage", candidate.DisposeImage, fault);
-    if (!all) {
-        FreeLibrary(module);
+    if (!all)
         return nullptr;
-    }
     api = candidate;
-    bound = true;
+    library = std::move(module);
     return &api;
 }
 

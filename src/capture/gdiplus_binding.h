@@ -31,9 +31,10 @@ struct GdiplusBindFault {
     std::string missing;
 };
 
-// Loads gdiplus.dll and resolves every entry point on the first successful call; the library then
-// stays loaded for the life of the process. Returns null (and fills `fault` when given) when the
-// library or one of its functions is missing; a later call tries again. User-interface thread only.
+// Loads gdiplus.dll (from system32 only) and resolves every entry point on the first successful
+// call; the library then stays loaded for the life of the process. Returns null (and fills
+// `fault` when given) when the library or one of its functions is missing; a later call tries
+// again. User-interface thread only.
 const GdiplusApi* BindGdiplus(GdiplusBindFault* fault = nullptr);
 
 // GUID from braced text ("{XXXXXXXX-...}"); false for malformed text.

@@ -3,8 +3,23 @@
 #include <uxtheme.h>
 
 #include "platform/flat_style.h"
+#include "platform/system_library.h"
 
 namespace vellum {
+
+namespace {
+
+// Turns the theme off for one control (uxtheme.dll is no KnownDLL: loaded from system32 only).
+void RemoveTheme(HWND hwnd) {
+    static const ScopedModule uxtheme = LoadSystemLibrary(L"uxtheme.dll");
+    static const auto setWindowTheme =
+        uxtheme.Function<decltype(&SetWindowTheme)>("SetWindowTheme");
+    // A class list that names no class turns the theme off (Wine refuses an empty one).
+    if (setWindowTheme)
+        setWindowTheme(hwnd, L" ", L" ");
+}
+
+}  // namespace
 
 void SetFlatStyle(HWND hwnd, bool flat) {
     if (!hwnd)
@@ -13,10 +28,9 @@ void SetFlatStyle(HWND hwnd, bool flat) {
     SetWindowLongPtrW(hwnd, GWL_STYLE,
                       static_cast<LONG_PTR>(WithFlatStyle(static_cast<uint32_t>(style), flat)));
     // A themed button (common controls 6 with visual styles on) is drawn by the theme, which
-    // knows no flat look: without a theme the control's own drawing shows BS_FLAT. A class list
-    // that names no class turns the theme off (Wine refuses an empty one).
+    // knows no flat look: without a theme the control's own drawing shows BS_FLAT.
     if (flat)
-        SetWindowTheme(hwnd, L" ", L" ");
+        RemoveTheme(hwnd);
 }
 
 void StyleFormControls(ui::Form& form) {

@@ -1,14 +1,16 @@
 #include "ui/dpi.h"
 
+#include "platform/system_library.h"
+
 namespace vellum::ui {
 
 namespace {
 
+// Loaded here rather than looked up: the program delay-loads user32, which may not be loaded yet.
 template <typename Fn>
 Fn User32Function(const char* name) {
-    static HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-                  : nullptr;
+    static const ScopedModule user32 = LoadSystemLibrary(L"user32.dll");
+    return user32.Function<Fn>(name);
 }
 
 }  // namespace
