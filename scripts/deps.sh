@@ -8,6 +8,8 @@ PACKAGES=(
     fonts-wqy-microhei fonts-wine fonts-liberation
     imagemagick x11-apps x11-xserver-utils
     cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev
+    zlib1g-dev libz-mingw-w64-dev libpng-dev libtiff-dev pngcheck
+    libgif-dev
     python3-pil python3-pytest
 )
 

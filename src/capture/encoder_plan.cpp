@@ -19,7 +19,20 @@ EncoderParamSpec LongParam(const char* guid, int32_t value) {
 }  // namespace
 
 SaveRoute RouteForExtension(const std::string& ext) {
-    return ext == "bmp" ? SaveRoute::OwnBmpWriter : SaveRoute::Gdiplus;
+    if (ext == "bmp")
+        return SaveRoute::OwnBmpWriter;
+    return OwnEncoderFor(ext) ? SaveRoute::OwnEncoder : SaveRoute::Gdiplus;
+}
+
+std::optional<OwnFormat> OwnEncoderFor(const std::string& ext) {
+    const std::string lower = AsciiLower(ext);
+    if (lower == "png")
+        return OwnFormat::Png;
+    if (lower == "gif")
+        return OwnFormat::Gif;
+    if (lower == "tiff")
+        return OwnFormat::Tiff;
+    return std::nullopt;
 }
 
 std::string AsciiLower(std::string text) {

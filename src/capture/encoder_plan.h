@@ -9,10 +9,15 @@ namespace vellum {
 
 enum class SaveRoute {
     OwnBmpWriter,  // the extension is exactly "bmp" (case-sensitive)
-    Gdiplus,       // anything else, "BMP" included; GDI+ knows jpg, png, gif and tiff
+    OwnEncoder,    // png, gif or tiff in any case: the program's own encoders
+    Gdiplus,       // anything else, "BMP" included; GDI+ knows jpg (and png, gif and tiff)
 };
 
 SaveRoute RouteForExtension(const std::string& ext);
+
+enum class OwnFormat { Png, Gif, Tiff };
+// The own encoder of an extension (png, gif, tiff in any case), or nothing.
+std::optional<OwnFormat> OwnEncoderFor(const std::string& ext);
 
 // GDI+ parameter value type for 32-bit unsigned integers (EncoderParameterValueTypeLong).
 constexpr uint32_t kEncoderValueTypeLong = 4;

@@ -1,8 +1,11 @@
 #include "capture/image_encoder.h"
 
+#include <cwchar>
+
 #include "capture/bmp_writer.h"
 #include "capture/encoder_plan.h"
 #include "capture/gdiplus_binding.h"
+#include "capture/own_encoders.h"
 #include "capture/save_error.h"
 #include "capture/save_name_rules.h"
 #include "platform/utf16.h"
@@ -119,7 +122,51 @@ bool EncodeWithGdiplus(const GdiplusApi& api, HBITMAP bitmap, const std::wstring
            FileExists(fileName);
 }
 
+// A pause between the complete write and the rename, for the tests that end the program in the
+// middle of a save or press keys during a slow one: the environment variable
+// VELLUM_TEST_SAVE_PAUSE_MS (milliseconds, at most 10 s); none when it is unset.
+DWORD TestPauseBeforeRename() {
+    static const DWORD pause = [] {
+        wchar_t text[16] = {};
+        const DWORD n = GetEnvironmentVariableW(L"VELLUM_TEST_SAVE_PAUSE_MS", text, 16);
+        if (n == 0 || n >= 16)
+            return DWORD{0};
+        const long ms = wcstol(text, nullptr, 10);
+        return static_cast<DWORD>(ms < 0 ? 0 : ms > 10000 ? 10000 : ms);
+    }();
+    return pause;
+}
+
+// The platform's encoder: faults outside GDI+'s own statuses go to `report`.
+bool WriteWithGdiplus(UniqueBitmap bitmap, const std::wstring& fileName, const std::string& ext,
+                      int quality, int colorDepth, int compression,
+                      const SaveErrorReporter& report) {
+    bool written = false;
+    {
+        const ScopedWaitCursor wait;
+        GdiplusBindFault fault;
+        const GdiplusApi* api = BindGdiplus(&fault);
+        const auto plan = PlanEncoder(ext, quality, colorDepth, compression);
+        if (!api) {
+            Report(report, fault.error,
+                   DescribeSystemFault(SystemMessage(fault.error), fault.missing));
+        } else if (!plan) {
+            Report(report, kUnsupportedFormatError, DescribeUnsupportedFormat(ext));
+        } else {
+            written = EncodeWithGdiplus(*api, bitmap.get(), fileName, *plan, report);
+        }
+    }
+    bitmap.reset();  // after GDI+ has disposed of its image and shut down
+    return written;
+}
+
 }  // namespace
+
+bool SaveBitmapWithGdiplus(UniqueBitmap bitmap, const std::wstring& fileName,
+                           const std::string& ext, int quality, int colorDepth, int compression) {
+    return WriteWithGdiplus(std::move(bitmap), fileName, ext, quality, colorDepth, compression,
+                            ShowSaveErrorBox);
+}
 
 bool GdiplusAvailable() {
     return BindGdiplus() != nullptr;
@@ -150,27 +197,21 @@ bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const s
     // a half-written picture, and a process killed meanwhile leaves none under the final name.
     const std::wstring temporary = Widen(TemporarySavePath(Narrow(fileName)));
     bool written = false;
-    if (RouteForExtension(ext) == SaveRoute::OwnBmpWriter) {
+    const SaveRoute route = RouteForExtension(ext);
+    if (route == SaveRoute::OwnBmpWriter) {
         written = WriteBmpFile(bitmap.get(), temporary);
         bitmap.reset();
         ShowArrow();
+    } else if (route == SaveRoute::OwnEncoder) {
+        written = WriteWithOwnEncoder(bitmap.get(), temporary, *OwnEncoderFor(ext));
+        bitmap.reset();
+        ShowArrow();
     } else {
-        {
-            const ScopedWaitCursor wait;
-            GdiplusBindFault fault;
-            const GdiplusApi* api = BindGdiplus(&fault);
-            const auto plan = PlanEncoder(ext, quality, colorDepth, compression);
-            if (!api) {
-                Report(report, fault.error,
-                       DescribeSystemFault(SystemMessage(fault.error), fault.missing));
-            } else if (!plan) {
-                Report(report, kUnsupportedFormatError, DescribeUnsupportedFormat(ext));
-            } else {
-                written = EncodeWithGdiplus(*api, bitmap.get(), temporary, *plan, report);
-            }
-        }
-        bitmap.reset();  // after GDI+ has disposed of its image and shut down
+        written = WriteWithGdiplus(std::move(bitmap), temporary, ext, quality, colorDepth,
+                                   compression, report);
     }
+    if (written && TestPauseBeforeRename())
+        Sleep(TestPauseBeforeRename());
     if (written)
         written = MoveFileExW(temporary.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
     // Whatever a failed save left behind is no picture.

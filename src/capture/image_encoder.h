@@ -25,6 +25,11 @@ bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const s
                       int quality, int colorDepth, int compression,
                       const SaveErrorReporter& report);
 
+// The platform's GDI+ encoder for any format it knows, straight to the file: the benchmark's
+// comparison with the program's own encoders.
+bool SaveBitmapWithGdiplus(UniqueBitmap bitmap, const std::wstring& fileName,
+                           const std::string& ext, int quality, int colorDepth, int compression);
+
 // The error box: information icon, OK button only, owned by the active window when it is shown,
 // else in front of every window.
 void ShowSaveErrorBox(const std::wstring& text, const std::wstring& caption);

@@ -26,6 +26,8 @@ class ScopedHandle {
 
     HANDLE get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
+    // Gives the handle up without closing it.
+    HANDLE Release() { return std::exchange(handle_, nullptr); }
     void Close() {
         if (handle_)
             CloseHandle(std::exchange(handle_, nullptr));

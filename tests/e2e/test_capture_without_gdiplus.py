@@ -1,5 +1,6 @@
 """Without gdiplus.dll (disabled through WINEDLLOVERRIDES) the capture code still runs: the probe
-says GDI+ is missing, BMP is written, and a PNG save ends in the error box."""
+says GDI+ is missing, BMP and PNG (the program's own writers) are written, and a JPG save ends in
+the error box."""
 
 from PIL import Image
 
@@ -15,8 +16,10 @@ def test_bmp_saves_and_other_formats_show_the_error_box(tmp_path):
     with Image.open(tmp_path / "whole.bmp") as im:
         im.load()
 
-    assert info["saved"]["whole.png"] is False
-    assert not (tmp_path / "whole.png").exists()
+    assert info["saved"]["whole.png"] is True
+    assert identify(tmp_path / "whole.png") == "PNG 1920 1080"
+    assert info["saved"]["whole.jpg"] is False
+    assert not (tmp_path / "whole.jpg").exists()
     assert info["box_shown"]
     assert info["box_caption"] == "错误"
     text = info["box_text"]

@@ -156,8 +156,12 @@ def test_every_road_brings_its_file_by_a_rename(vellum, test_dir, driver):
 
 
 def test_a_kill_during_a_save_leaves_no_broken_picture(vellum, test_dir, driver):
-    # A whole-screen GIF takes the platform's encoder a second or two: time to kill it.
-    out = start_hidden_with_output(vellum, test_dir, "gif")
+    # The save is held for a while between its complete write and the rename: time to kill it.
+    out = test_dir / "out"
+    out.mkdir()
+    vellum.start(env={"tmp": vellum.env.win_path(out), "VELLUM_TEST_SAVE_PAUSE_MS": "5000"})
+    vellum.wait_main_window(visible=True)
+    driver.combo_select(vellum.hwnd, 1003, 2)  # gif
     watch = FolderWatch(out)
     try:
         driver.key("snapshot")
@@ -166,6 +170,7 @@ def test_a_kill_during_a_save_leaves_no_broken_picture(vellum, test_dir, driver)
     finally:
         watch.close()
     assert not (out / "PXGR_Cap_1.gif").exists(), "no picture under the final name"
+    assert [p.name for p in out.iterdir()] == ["PXGR_Cap_1.gif.vellum-part"]
     # What the killed save left is no picture and takes no number.
     vellum.start_with_output(test_dir, "gif")
     driver.key("snapshot")

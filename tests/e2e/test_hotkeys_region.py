@@ -11,6 +11,7 @@ import pytest
 from PIL import Image
 
 from vellum_e2e import (
+    CMB_IMG_TYPE_ID,
     FORMATS,
     screenshot,
     wait_for_file,
@@ -391,7 +392,12 @@ def test_hotkeys_from_x_input(vellum, test_dir, driver, witness, wine_env):
 
 def test_keys_flow_during_a_slow_save_and_the_next_hotkey_works(vellum, test_dir, driver,
                                                                 witness):
-    out = vellum.start_with_output(test_dir, "gif")
+    # The save is held for 1.5 s before its rename, as a slow encoder would hold it.
+    out = test_dir / "out"
+    out.mkdir()
+    vellum.start(env={"tmp": vellum.env.win_path(out), "VELLUM_TEST_SAVE_PAUSE_MS": "1500"})
+    vellum.wait_main_window(visible=True)
+    driver.combo_select(vellum.hwnd, CMB_IMG_TYPE_ID, FORMATS.index("gif"))
     driver.focus(witness.hwnd)
     pressed = time.monotonic()
     driver.key("snapshot")

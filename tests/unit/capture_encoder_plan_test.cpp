@@ -26,14 +26,14 @@ TEST(EncoderPlan, ExtensionChoosesWriterEncoderAndParameters) {
     const PlanCase cases[] = {
         {"jpg", 80, 24, 6, SaveRoute::Gdiplus, kJpeg, {{kQuality, 4, 80}}, false},
         {"JPG", 35, 24, 6, SaveRoute::Gdiplus, kJpeg, {{kQuality, 4, 35}}, false},
-        {"png", 80, 24, 6, SaveRoute::Gdiplus, kPng, {}, false},
-        {"Png", 80, 24, 6, SaveRoute::Gdiplus, kPng, {}, false},
-        {"gif", 80, 24, 6, SaveRoute::Gdiplus, kGif, {}, true},
+        {"png", 80, 24, 6, SaveRoute::OwnEncoder, kPng, {}, false},
+        {"Png", 80, 24, 6, SaveRoute::OwnEncoder, kPng, {}, false},
+        {"gif", 80, 24, 6, SaveRoute::OwnEncoder, kGif, {}, true},
         {"tiff",
          80,
          24,
          6,
-         SaveRoute::Gdiplus,
+         SaveRoute::OwnEncoder,
          kTiff,
          {{kCompression, 4, 6}, {kColorDepth, 4, 24}},
          false},
@@ -41,7 +41,7 @@ TEST(EncoderPlan, ExtensionChoosesWriterEncoderAndParameters) {
          80,
          32,
          2,
-         SaveRoute::Gdiplus,
+         SaveRoute::OwnEncoder,
          kTiff,
          {{kCompression, 4, 2}, {kColorDepth, 4, 32}},
          false},
@@ -75,6 +75,19 @@ TEST(EncoderPlan, ExtensionChoosesWriterEncoderAndParameters) {
             EXPECT_EQ(plan->params[i].value, c.params[i].value);
         }
     }
+}
+
+TEST(EncoderPlan, PngGifAndTiffInAnyCaseGoToTheOwnEncoders) {
+    const struct {
+        const char* ext;
+        std::optional<OwnFormat> format;
+    } cases[] = {
+        {"png", OwnFormat::Png}, {"PNG", OwnFormat::Png},   {"gif", OwnFormat::Gif},
+        {"Gif", OwnFormat::Gif}, {"tiff", OwnFormat::Tiff}, {"TIFF", OwnFormat::Tiff},
+        {"tif", std::nullopt},   {"jpg", std::nullopt},     {"bmp", std::nullopt},
+        {"png ", std::nullopt},  {"", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OwnEncoderFor(c.ext), c.format) << c.ext;
 }
 
 }  // namespace

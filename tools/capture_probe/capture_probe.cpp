@@ -7,7 +7,8 @@
 //                                   OUTDIR\release appears (for a screenshot to compare with)
 //   capture_probe depths OUTDIR     writes pictures of 1, 4, 8, 16, 24 and 32 bits per pixel as BMP
 //   capture_probe nogdiplus OUTDIR  what a save does without GDI+: info.json with the probe's
-//                                   answer, the BMP and PNG results and the error box's text
+//                                   answer, the BMP and PNG results (own encoders), the JPG
+//                                   result (GDI+ only) and the error box's text
 //
 // Exit code 0 when the run went through (what it found is in the files), 2 on bad arguments.
 #include <windows.h>
@@ -205,6 +206,7 @@ int NoGdiplus(const std::wstring& out) {
     const bool available = GdiplusAvailable();
     Results r;
     r.Add("whole.bmp", Save(GetWinPic(0, {0, false, -1}), out, "whole", "bmp"));
+    r.Add("whole.png", Save(GetWinPic(0, {0, false, -1}), out, "whole", "png"));
     // The error box is modal on this thread: another thread reads it and presses OK.
     std::thread watcher([&box] {
         for (int i = 0; i < 750 && !box.found; ++i) {
@@ -225,7 +227,7 @@ int NoGdiplus(const std::wstring& out) {
             Sleep(20);
         }
     });
-    r.Add("whole.png", Save(GetWinPic(0, {0, false, -1}), out, "whole", "png"));
+    r.Add("whole.jpg", Save(GetWinPic(0, {0, false, -1}), out, "whole", "jpg"));
     watcher.join();
     const std::string info = "{\"available\": " + std::string(available ? "true" : "false") +
                              ", \"box_shown\": " + (box.found ? "true" : "false") +
