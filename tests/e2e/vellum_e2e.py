@@ -553,15 +553,17 @@ class PaintWindow:
 class Program:
     """A copy of Vellum_Capture.exe in a folder of its own under the prefix's C: drive, so that
     its Settings.ini and its output belong to one test. start() may be called again after the
-    program has ended (same folder, same Settings.ini)."""
+    program has ended (same folder, same Settings.ini). With copy=False the program already in
+    the folder is run (an installed one)."""
 
-    def __init__(self, env, driver, folder):
+    def __init__(self, env, driver, folder, copy=True):
         self.env = env
         self.driver = driver
         self.folder = Path(folder)
         self.folder.mkdir(parents=True, exist_ok=True)
         self.exe = self.folder / PROGRAM_NAME
-        shutil.copy2(env.program, self.exe)
+        if copy:
+            shutil.copy2(env.program, self.exe)
         self.proc = None
         self.reader = None
         self.pid = None
