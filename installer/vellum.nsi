@@ -72,6 +72,9 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "MIT License, the Vellum developers"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 
+; The MIT license asks for no acceptance: the page informs and goes on.
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "本程序以 MIT 许可证发布,可以自由使用、复制、修改和分发。"
+!define MUI_LICENSEPAGE_BUTTON "下一步(&N) >"
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
