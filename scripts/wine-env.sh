@@ -3,7 +3,8 @@
 #   vellum_env_up [display|tests]  start everything (with a trap that stops it again on exit)
 # or the single steps:
 #   vellum_prefix_ensure      create the project's Wine prefix, with the font links that make
-#                             Chinese text render and unmanaged X11 windows
+#                             Chinese text render, the caption buttons' font (Marlett) and
+#                             unmanaged X11 windows
 #   vellum_xvfb_start         start Xvfb (1920x1080x24) on a free display and export DISPLAY
 #   vellum_wineserver_start   keep a wineserver (and Wine's desktop) alive, so that programs
 #                             start in ~0.1 s
@@ -22,8 +23,27 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Wine turns Unix file names into Windows ones through the locale's character set: in the POSIX
+# locale (no LANG, as in a fresh container) it can neither create nor open a file whose name
+# holds Chinese characters. A caller whose locale is not UTF-8 gets C.UTF-8 (built into Debian's
+# C library) for Wine and for everything started from here: ctest, pytest, the screenshots.
+_vellum_utf8_locale() {
+    local charmap
+    charmap=$(locale charmap 2>/dev/null) || charmap=
+    [[ "$charmap" == UTF-8 ]] && return 0
+    if [[ "$(LC_ALL=C.UTF-8 locale charmap 2>/dev/null)" != UTF-8 ]]; then
+        echo "wine-env: the locale is not UTF-8 and C.UTF-8 is missing: Chinese file names" \
+            "will not work under Wine" >&2
+        return 0
+    fi
+    export LC_ALL=C.UTF-8
+    echo "wine-env: the locale's character set is ${charmap:-unknown}, not UTF-8:" \
+        "using LC_ALL=C.UTF-8" >&2
+}
+_vellum_utf8_locale
+
 # Bump when the prefix set-up below changes, so existing prefixes get it applied.
-VELLUM_PREFIX_STAMP_VERSION=2
+VELLUM_PREFIX_STAMP_VERSION=3
 VELLUM_XVFB_PID=
 VELLUM_XVFB_DIR=
 VELLUM_WINESERVER_STARTED=
@@ -92,12 +112,23 @@ vellum_prefix_ensure() {
             return 1
         fi
     fi
-    vellum_log "applying the font links and X11 settings to $WINEPREFIX"
+    vellum_log "applying the font links, Marlett and X11 settings to $WINEPREFIX"
     # regedit reads UTF-16LE .reg files with a byte-order mark; the Chinese face names need it.
     local reg="$WINEPREFIX/drive_c/vellum-fonts.reg"
     { printf '\xff\xfe'; _vellum_font_reg | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$reg"
     wine regedit /S 'C:\vellum-fonts.reg' >/dev/null 2>&1 </dev/null
     rm -f "$reg"
+    # The caption buttons (minimise, maximise, close) are glyphs of the Marlett font: without it
+    # they read "0 1 r". Debian's Wine looks for the fonts it ships in "<data dir>\../fonts\", an
+    # NT path whose ".." its own file lookup rejects, so /usr/share/wine/fonts is never read;
+    # every font file in C:\windows\Fonts is.
+    local marlett=/usr/share/wine/fonts/marlett.ttf
+    if [[ -f "$marlett" ]]; then
+        mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+        cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+    else
+        vellum_log "no $marlett (package fonts-wine): the title bars' buttons will read 0 1 r"
+    fi
     # Let the server exit so that the registry files are written before the stamp is.
     wineserver -w || true
     echo "$VELLUM_PREFIX_STAMP_VERSION" >"$stamp"
