@@ -11,7 +11,7 @@ PACKAGES=(
     zlib1g-dev libz-mingw-w64-dev libpng-dev libtiff-dev pngcheck
     libgif-dev
     python3-pil python3-pytest
-    nsis
+    nsis git
 )
 
 # One dpkg-query for all packages; a package dpkg has never heard of prints nothing.
