@@ -34,6 +34,12 @@ constexpr UINT_PTR kSingleCaptureTimerId = 0x5643;
 // The settings are written this long after the last change: a burst of typing is one write.
 constexpr UINT_PTR kSettingsSaveTimerId = 0x5644;
 constexpr UINT kSettingsSaveDelayMs = 1000;
+// Captures taken faster than they are written wait in memory, up to this many; beyond, the next
+// one waits for room. Continuous capture skips a tick instead once this many are behind.
+constexpr size_t kMaxSavesWaiting = 4;
+constexpr size_t kMaxContinuousBacklog = 2;
+// The close and the session's end wait this long at most for the saves already taken.
+constexpr std::chrono::milliseconds kSaveWaitAtClose{5000};
 
 // A new screen-compatible bitmap with the same picture; null when it cannot be made.
 UniqueBitmap CopyBitmap(HBITMAP source) {
@@ -83,6 +89,8 @@ MainWindow::~MainWindow() = default;
 bool MainWindow::Create() {
     if (!CreateForm(kClassName, kStyle, nullptr))
         return false;
+    saver_ = std::make_unique<SaveWorker>(
+        [window = hwnd()] { PostMessageW(window, kMsgSaveFinished, 0, 0); });
     Get(ctl::kChOp).SetTag(kInitialSavedToolPath);
     Load();
     return true;
@@ -138,6 +146,10 @@ void MainWindow::OnDestroy() {
     // A selection still running would leave the mouse hook swallowing the desktop's clicks.
     region_->Cancel();
     region_->CloseTip();
+    // Every capture taken is completed on disk; what would follow it on the screen (status,
+    // sound, tool, message box) is not wanted any more.
+    if (saver_)
+        saver_->WaitForWrites(kSaveWaitAtClose);
     stateKeeper_.SaveAll();
     toolPath_.Write(Get(ctl::kChOp).ToolTipText());
     borderTag_.Write(Get(ctl::kCheck4).Tag());
@@ -195,15 +207,15 @@ void MainWindow::CaptureRegion(const hotkeys::Rect& rect) {
     // The clipboard gets the grabbed picture itself (frame included), whatever the file format:
     // a copy made before the save takes the bitmap over.
     const bool toClipboard = Get(ctl::kCheck2).Value() != 0;
-    UniqueBitmap clipboardCopy = toClipboard ? CopyBitmap(picture.get()) : UniqueBitmap();
-    std::string fileName;
-    const bool written = SaveP(std::move(picture), fileName);
-    ui::Control& chOp = Get(ctl::kChOp);
-    // The tool gets only a file that exists.
-    if (written && !chOp.ToolTipText().empty() && chOp.Value() == 1)
-        LaunchTool(fileName);
-    if (clipboardCopy)
-        PutBitmapOnClipboard(hwnd(), std::move(clipboardCopy));
+    if (toClipboard)
+        if (UniqueBitmap clipboardCopy = CopyBitmap(picture.get()))
+            PutBitmapOnClipboard(hwnd(), std::move(clipboardCopy));
+    SaveP(std::move(picture), [this](const SaveOutcome& outcome) {
+        ui::Control& chOp = Get(ctl::kChOp);
+        // The tool gets only a file that exists.
+        if (outcome.written && !chOp.ToolTipText().empty() && chOp.Value() == 1)
+            LaunchTool(outcome.fileName);
+    });
 }
 
 void MainWindow::ToggleVisible() {
@@ -246,16 +258,17 @@ void MainWindow::OnHotkey(WPARAM wp, LPARAM lp) {
 }
 
 void MainWindow::OnSaveScreenRequested(bool beep) {
-    std::string fileName;
-    if (SaveCurrentScr(&fileName)) {
+    SaveCurrentScr([this, beep](const SaveOutcome& outcome) {
+        if (outcome.written) {
+            if (beep)
+                beep_(MB_OK);
+            return;
+        }
+        // The window is usually hidden: the error sound tells that nothing was saved.
         if (beep)
-            beep_(MB_OK);
-        return;
-    }
-    // The window is usually hidden: the error sound tells that nothing was saved.
-    if (beep)
-        beep_(MB_ICONHAND);
-    Get(ctl::kLab).SetText(SaveFailureStatus(fileName));
+            beep_(MB_ICONHAND);
+        Get(ctl::kLab).SetText(outcome.failureStatus);
+    });
 }
 
 void MainWindow::OnContinuousOptionChanged(ui::Control& check1) {
@@ -343,24 +356,23 @@ void MainWindow::CancelSingleCapture() {
 
 void MainWindow::FinishSingleCapture() {
     KillTimer(hwnd(), kSingleCaptureTimerId);
-    std::string fileName;
-    const bool written = SaveP(GetWinPic(capType_), fileName);
+    UniqueBitmap picture = GetWinPic(capType_);
+    // The picture is taken: the window may come back while the file is written.
     ShowWindow(hwnd(), SW_SHOW);
     singleCapturePending_ = false;
-    // The tool gets only a file that exists. An unchecked tool box has an empty tool path.
-    if (written && !Get(ctl::kChOp).ToolTipText().empty())
-        LaunchTool(fileName);
+    SaveP(std::move(picture), [this](const SaveOutcome& outcome) {
+        // The tool gets only a file that exists. An unchecked tool box has an empty tool path.
+        if (outcome.written && !Get(ctl::kChOp).ToolTipText().empty())
+            LaunchTool(outcome.fileName);
+    });
 }
 
 void MainWindow::OnContinuousTick() {
-    // A message box shown during a save (the encoder's error box) lets further ticks through;
-    // they wait for this one instead of piling up.
-    if (continuousTickRunning_)
+    // Ticks that come faster than the files are written are skipped rather than piled up in
+    // memory; so are those that come while a message box of an earlier save is open.
+    if (saver_->Outstanding() >= kMaxContinuousBacklog)
         return;
-    continuousTickRunning_ = true;
-    std::string fileName;
-    SaveP(GetWinPic(capType_), fileName);
-    continuousTickRunning_ = false;
+    SaveP(GetWinPic(capType_));
 }
 
 void MainWindow::OnClipboardOptionChanged(ui::Control& check2) {
@@ -496,34 +508,76 @@ std::string MainWindow::SaveFailureStatus(const std::string& fileName) {
     return SaveFailedStatus(fileName);
 }
 
-bool MainWindow::WriteCapture(UniqueBitmap bitmap, const std::string& fileName) {
-    // "Cap:1.png" would become a hidden stream of a file "Cap", "Cap\1.png" land in a subfolder.
-    if (NameFaultOf(fileName))
-        return false;
-    return SaveBitmapToFile(std::move(bitmap), Widen(fileName), Get(ctl::kCmbImgType).Text(),
-                            kJpegQuality, kTiffColorDepth, kTiffCompressionNone);
+void MainWindow::QueueCapture(UniqueBitmap bitmap, const std::string& fileName, AfterSave after) {
+    // Everything the write needs is read here, on the window's thread.
+    struct Job {
+        UniqueBitmap bitmap;
+        std::wstring path;
+        std::string ext;
+        // "Cap:1.png" would become a hidden stream of a file "Cap", "Cap\1.png" land in a
+        // subfolder: such a name is refused unwritten.
+        bool refused;
+    };
+    auto job =
+        std::make_shared<Job>(Job{std::move(bitmap), Widen(fileName), Get(ctl::kCmbImgType).Text(),
+                                  NameFaultOf(fileName).has_value()});
+    SaveOutcome outcome{false, fileName, SaveFailureStatus(fileName)};
+    saver_->Queue(
+        [job, outcome, after = std::move(after)]() mutable -> SaveWorker::AfterWrite {
+            std::wstring errorText;
+            std::wstring errorCaption;
+            try {
+                outcome.written =
+                    !job->refused &&
+                    SaveBitmapToFile(std::move(job->bitmap), job->path, job->ext, kJpegQuality,
+                                     kTiffColorDepth, kTiffCompressionNone,
+                                     [&](const std::wstring& text, const std::wstring& caption) {
+                                         errorText = text;
+                                         errorCaption = caption;
+                                     });
+            } catch (...) {
+                outcome.written = false;  // no memory for the pixels: nothing was written
+            }
+            return [outcome, after, errorText, errorCaption] {
+                // The box comes from the window's thread, in front of the user's program.
+                if (!errorText.empty())
+                    ShowSaveErrorBox(errorText, errorCaption);
+                if (after)
+                    after(outcome);
+            };
+        },
+        kMaxSavesWaiting);
 }
 
-bool MainWindow::SaveP(UniqueBitmap bitmap, std::string& fileName) {
+void MainWindow::SaveP(UniqueBitmap bitmap, AfterSave after) {
     // The "DirectX" type grabs nothing: no name is taken and the status line stays.
     if (capType_ == 3)
-        return false;
-    fileName = GetNextFN();
-    const bool written = WriteCapture(std::move(bitmap), fileName);
-    Get(ctl::kLab).SetText(written ? SavedStatus(fileName) : SaveFailureStatus(fileName));
-    return written;
+        return;
+    QueueCapture(std::move(bitmap), GetNextFN(),
+                 [this, after = std::move(after)](const SaveOutcome& outcome) {
+                     Get(ctl::kLab).SetText(outcome.written ? SavedStatus(outcome.fileName)
+                                                            : outcome.failureStatus);
+                     if (after)
+                         after(outcome);
+                 });
 }
 
-bool MainWindow::SaveCurrentScr(std::string* savedName) {
+void MainWindow::SaveCurrentScr(AfterSave after) {
     const std::string fileName = GetNextFN();
-    if (savedName)
-        *savedName = fileName;
-    if (!WriteCapture(GetWinPic(0), fileName))
-        return false;
-    ui::Control& chOp = Get(ctl::kChOp);
-    if (!chOp.ToolTipText().empty() && chOp.Value() > 0)
-        LaunchTool(fileName);
-    return true;
+    QueueCapture(GetWinPic(0), fileName,
+                 [this, after = std::move(after)](const SaveOutcome& outcome) {
+                     ui::Control& chOp = Get(ctl::kChOp);
+                     if (outcome.written && !chOp.ToolTipText().empty() && chOp.Value() > 0)
+                         LaunchTool(outcome.fileName);
+                     if (after)
+                         after(outcome);
+                 });
+}
+
+bool MainWindow::FinishSaves(std::chrono::milliseconds timeout) {
+    const bool ended = saver_->WaitForWrites(timeout);
+    saver_->RunFinished();
+    return ended;
 }
 
 void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) {
@@ -600,6 +654,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case kMsgSelectionMouse:
             region_->OnMouse(wp, lp);
+            return 0;
+        case kMsgSaveFinished:
+            saver_->RunFinished();
             return 0;
         case WM_TIMER:
             if (wp == kSingleCaptureTimerId) {

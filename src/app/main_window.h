@@ -4,17 +4,18 @@
 
 #include <shellapi.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
-#include <string>
-
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "app/region_capture.h"
 #include "capture/file_naming.h"
 #include "capture/grab.h"
 #include "capture/save_name_rules.h"
+#include "capture/save_worker.h"
 #include "settings/form_state_keeper.h"
 #include "settings/stored_setting.h"
 #include "ui/form.h"
@@ -29,6 +30,8 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     // (hotkeys::ReadPostedMouse), posted by the low-level hooks.
     static constexpr UINT kMsgHotkey = WM_APP + 2;
     static constexpr UINT kMsgSelectionMouse = WM_APP + 3;
+    // The save worker has finished a file: what follows it runs now.
+    static constexpr UINT kMsgSaveFinished = WM_APP + 4;
 
     MainWindow();
     ~MainWindow() override;
@@ -37,16 +40,28 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     bool Create();
     void ShowNormal();
 
-    // Saves a grabbed bitmap as the next numbered file and reports it on the status line.
-    // Returns whether the file was written; fileName receives its name when one was taken.
-    bool SaveP(UniqueBitmap bitmap, std::string& fileName);
+    // What became of a capture's file, known once its write has ended.
+    struct SaveOutcome {
+        bool written = false;
+        std::string fileName;
+        std::string failureStatus;  // the status line's text when it was not written
+    };
+    // What a capture road does after its file's write; runs on the window's thread.
+    using AfterSave = std::function<void(const SaveOutcome&)>;
+
+    // Takes the next numbered name for a grabbed bitmap and hands both to the save worker. When
+    // the write has ended, the status line tells what became of the file and `after` follows.
+    void SaveP(UniqueBitmap bitmap, AfterSave after = nullptr);
     UniqueBitmap GetWinPic(int16_t iCapType);
     UniqueBitmap CaptureWindow(HWND hWndSrc, int32_t leftSrc, int32_t topSrc, int32_t widthSrc,
                                int32_t heightSrc);
-    // The whole screen to the next numbered file, then the tool when it is set and wanted.
-    // Returns whether the file was written; fileName receives its name.
-    bool SaveCurrentScr(std::string* fileName = nullptr);
+    // The whole screen to the next numbered file; once it is written, the tool when it is set
+    // and wanted; then `after`.
+    void SaveCurrentScr(AfterSave after = nullptr);
     std::string GetNextFN();
+    // Waits up to `timeout` for the saves already taken, then runs what follows them. True when
+    // every save had ended.
+    bool FinishSaves(std::chrono::milliseconds timeout);
 
     int16_t CapType() const { return capType_; }
 
@@ -77,8 +92,9 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     CaptureOptions CurrentCaptureOptions();
     void OnHotkey(WPARAM wp, LPARAM lp);
     void OnSaveScreenRequested(bool beep);
-    // Writes a capture as the named file; a name the platform would misread is refused unwritten.
-    bool WriteCapture(UniqueBitmap bitmap, const std::string& fileName);
+    // Queues the write of a capture as the named file (a name the platform would misread is
+    // refused unwritten), in turn after the captures taken before it.
+    void QueueCapture(UniqueBitmap bitmap, const std::string& fileName, AfterSave after);
     std::optional<NameFault> NameFaultOf(const std::string& fileName);
     std::string SaveFailureStatus(const std::string& fileName);
     void CancelSingleCapture();
@@ -115,8 +131,8 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     bool gdiplusAvailable_ = false;
     std::unique_ptr<RegionCapture> region_;
     bool singleCapturePending_ = false;
-    bool continuousTickRunning_ = false;
-    bool droppingTool_ = false;  // the tool box is being checked by a drop
+    std::unique_ptr<SaveWorker> saver_;  // made with the window, which it wakes
+    bool droppingTool_ = false;          // the tool box is being checked by a drop
     Beeper beep_ = [](UINT type) { MessageBeep(type); };
 };
 

@@ -13,19 +13,6 @@
 namespace vellum {
 namespace {
 
-void ShowArrow() {
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-}
-
-// The hourglass while GDI+ works; the default arrow again on every way out.
-class ScopedWaitCursor {
-  public:
-    ScopedWaitCursor() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
-    ScopedWaitCursor(const ScopedWaitCursor&) = delete;
-    ScopedWaitCursor& operator=(const ScopedWaitCursor&) = delete;
-    ~ScopedWaitCursor() { ShowArrow(); }
-};
-
 // One GDI+ start-up, shut down when it goes out of scope.
 class GdiplusSession {
   public:
@@ -79,7 +66,6 @@ std::string SystemMessage(DWORD error) {
 }
 
 void Report(const SaveErrorReporter& report, uint32_t number, const std::string& description) {
-    ShowArrow();
     if (report)
         report(Widen(SaveErrorMessage(number, description)), Widen(kSaveErrorCaption));
 }
@@ -143,7 +129,6 @@ bool WriteWithGdiplus(UniqueBitmap bitmap, const std::wstring& fileName, const s
                       const SaveErrorReporter& report) {
     bool written = false;
     {
-        const ScopedWaitCursor wait;
         GdiplusBindFault fault;
         const GdiplusApi* api = BindGdiplus(&fault);
         const auto plan = PlanEncoder(ext, quality, colorDepth, compression);
@@ -201,11 +186,9 @@ bool SaveBitmapToFile(UniqueBitmap bitmap, const std::wstring& fileName, const s
     if (route == SaveRoute::OwnBmpWriter) {
         written = WriteBmpFile(bitmap.get(), temporary);
         bitmap.reset();
-        ShowArrow();
     } else if (route == SaveRoute::OwnEncoder) {
         written = WriteWithOwnEncoder(bitmap.get(), temporary, *OwnEncoderFor(ext));
         bitmap.reset();
-        ShowArrow();
     } else {
         written = WriteWithGdiplus(std::move(bitmap), temporary, ext, quality, colorDepth,
                                    compression, report);

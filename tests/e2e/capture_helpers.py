@@ -92,3 +92,14 @@ def identify(path, fmt="%m %w %h"):
     result = subprocess.run([IDENTIFY, "-format", fmt, str(path)], capture_output=True, timeout=60)
     assert result.returncode == 0, f"identify cannot read {path}: {result.stderr.decode()}"
     return result.stdout.decode().strip()
+
+
+def read_with_gdiplus(path, out_bmp):
+    """The platform's own decoder (GDI+, as a user's paint program opens the file) reads it; its
+    pixels are written to out_bmp. Fails the test when GDI+ cannot read the file."""
+    driver = environment().parent.parent / "driver" / "vellum_driver.exe"
+    result = subprocess.run(["wine", str(driver), "gdiplus-read", windows_path(path),
+                             windows_path(out_bmp)], env=wine_env(), capture_output=True,
+                            timeout=120)
+    assert result.returncode == 0, result.stderr.decode(errors="replace")
+    return out_bmp

@@ -9,7 +9,7 @@ reference.
 import pytest
 from PIL import Image, ImageChops, ImageStat
 
-from capture_helpers import CHINESE_FOLDER, identify, run_scene
+from capture_helpers import CHINESE_FOLDER, identify, read_with_gdiplus, run_scene
 
 RED = (255, 0, 0)
 
@@ -101,6 +101,20 @@ def test_every_format_is_a_valid_file_of_the_screens_size(scene, ext, magick):
         assert im.format == {"bmp": "BMP", "png": "PNG", "jpg": "JPEG", "gif": "GIF",
                              "tiff": "TIFF"}[ext]
         im.load()  # decodes every pixel
+
+
+@pytest.mark.parametrize("ext", ["png", "gif", "tiff"])
+def test_the_platforms_decoder_reads_every_file_as_the_others_do(scene, ext, tmp_path):
+    # GDI+ is what paint programs on Windows open the files with: it must read the program's own
+    # encoders' files to the same pixels as PIL (and, for png and tiff, the screen's).
+    info, folder, screen = scene
+    with Image.open(folder / f"whole.{ext}") as im:
+        by_pil = im.convert("RGB")
+    by_gdiplus = load(read_with_gdiplus(folder / f"whole.{ext}", tmp_path / "gdiplus.bmp"))
+    assert by_gdiplus.size == tuple(info["screen"])
+    assert differing_box(by_gdiplus, by_pil) is None
+    if ext != "gif":
+        assert differing_box(by_gdiplus, screen) is None
 
 
 def test_tiff_is_uncompressed_at_24_bits_per_pixel(scene):

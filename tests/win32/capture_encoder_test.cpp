@@ -308,20 +308,6 @@ TEST(SaveBitmapToFile, ErrorBoxIsAnInformationBoxTitledErrorWithOnlyOk) {
     EXPECT_FALSE(seen.hasCancel);
 }
 
-TEST(SaveBitmapToFile, PointerIsTheArrowAfterEverySave) {
-    const TempFolder folder;
-    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-    for (const char* ext : {"bmp", "png", "gif", "BMP"}) {
-        SCOPED_TRACE(ext);
-        SetCursor(LoadCursorW(nullptr, IDC_CROSS));
-        ASSERT_NE(GetCursor(), arrow);
-        Recorder errors;
-        SaveBitmapToFile(UniqueBitmap(MakePicture(8, 8)), folder / (L"c." + Widen(ext)), ext, 80,
-                         24, 6, errors.sink());
-        EXPECT_EQ(GetCursor(), arrow);
-    }
-}
-
 // A device-dependent bitmap of `bpp` (CreateBitmap; 0: compatible with the screen) holding the
 // 32-bit picture as that depth shows it.
 HBITMAP MakeDdb(int w, int h, int bpp) {

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -47,6 +48,18 @@ class MainWindowTest : public ::testing::Test {
     void TearDown() override { ForgetStore(); }
 
     ui::Control& Lab() { return window.Get(ctl::kLab); }
+    // Saves through the window's save worker and waits for what follows the write.
+    MainWindow::SaveOutcome SaveAndWait(UniqueBitmap bitmap) {
+        MainWindow::SaveOutcome seen;
+        int followed = 0;
+        window.SaveP(std::move(bitmap), [&](const MainWindow::SaveOutcome& outcome) {
+            seen = outcome;
+            ++followed;
+        });
+        EXPECT_TRUE(window.FinishSaves(std::chrono::seconds(10)));
+        EXPECT_EQ(followed, 1);
+        return seen;
+    }
     UniqueBitmap SmallBitmap() {
         HDC screen = GetDC(nullptr);
         HBITMAP b = CreateCompatibleBitmap(screen, 4, 3);
@@ -88,8 +101,9 @@ TEST_F(MainWindowTest, NamesSkipFilesOfEveryAttributeAndFolders) {
 TEST_F(MainWindowTest, SaveReportsTheFileItWrote) {
     for (int format : {0, 3}) {
         window.Get(ctl::kCmbImgType).SetListIndex(format);
-        std::string name;
-        EXPECT_TRUE(window.SaveP(SmallBitmap(), name));
+        const MainWindow::SaveOutcome saved = SaveAndWait(SmallBitmap());
+        const std::string& name = saved.fileName;
+        EXPECT_TRUE(saved.written);
         EXPECT_EQ(Lab().Text(), "已保存到:" + name);
         EXPECT_NE(GetFileAttributesW(Widen(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
     }
@@ -98,15 +112,16 @@ TEST_F(MainWindowTest, SaveReportsTheFileItWrote) {
 TEST_F(MainWindowTest, AFailedWriteIsNotReportedAsSaved) {
     for (int format : {0, 3}) {
         window.Get(ctl::kCmbImgType).SetListIndex(format);
-        std::string name;
-        EXPECT_FALSE(window.SaveP(UniqueBitmap(), name));
+        const MainWindow::SaveOutcome failed = SaveAndWait(UniqueBitmap());
+        const std::string& name = failed.fileName;
+        EXPECT_FALSE(failed.written);
         EXPECT_EQ(Lab().Text(), "保存失败:" + name);
         EXPECT_EQ(GetFileAttributesW(Widen(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
     }
     window.Get(ctl::kP).SetText(folder.path() + "missing\\");
-    std::string name;
-    EXPECT_FALSE(window.SaveP(SmallBitmap(), name));
-    EXPECT_EQ(Lab().Text(), "保存失败:" + name);
+    const MainWindow::SaveOutcome failed = SaveAndWait(SmallBitmap());
+    EXPECT_FALSE(failed.written);
+    EXPECT_EQ(Lab().Text(), "保存失败:" + failed.fileName);
 }
 
 TEST_F(MainWindowTest, APrintScreenSoundsAndReportsWhatBecameOfTheFile) {
@@ -116,6 +131,7 @@ TEST_F(MainWindowTest, APrintScreenSoundsAndReportsWhatBecameOfTheFile) {
     const auto pressPrintScreen = [&] {
         SendMessageW(window.hwnd(), MainWindow::kMsgHotkey,
                      static_cast<WPARAM>(hotkeys::KeyAction::SaveScreen), 0);
+        EXPECT_TRUE(window.FinishSaves(std::chrono::seconds(10)));
     };
     Lab().SetText("before");
     pressPrintScreen();
@@ -136,11 +152,50 @@ TEST_F(MainWindowTest, TheDirectXTypeSavesNothingAndTakesNoName) {
     ASSERT_EQ(window.CapType(), 3);
     EXPECT_EQ(window.Get(ctl::kOp, 0).Value(), 0);
     const std::string status = Lab().Text();
-    std::string name = "unchanged";
-    EXPECT_FALSE(window.SaveP(SmallBitmap(), name));
-    EXPECT_EQ(name, "unchanged");
+    bool followed = false;
+    window.SaveP(SmallBitmap(), [&](const MainWindow::SaveOutcome&) { followed = true; });
+    EXPECT_TRUE(window.FinishSaves(std::chrono::seconds(10)));
+    EXPECT_FALSE(followed) << "nothing was taken, so nothing follows";
     EXPECT_EQ(Lab().Text(), status);
     EXPECT_EQ(window.GetNextFN(), folder.path() + "PXGR_Cap_1.png");
+}
+
+// A screen-sized picture of noise, which the encoders take a while to write.
+UniqueBitmap NoisyBitmap(int width, int height) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    uint32_t state = 2463534242u;
+    for (uint32_t& p : pixels) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        p = state & 0xFFFFFF;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    SetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return UniqueBitmap(bitmap);
+}
+
+TEST_F(MainWindowTest, TheCloseCompletesEverySaveTaken) {
+    window.Get(ctl::kCmbImgType).SetListIndex(2);  // gif: the slowest of the program's encoders
+    std::vector<std::string> followed;
+    for (int i = 0; i < 3; ++i)
+        window.SaveP(NoisyBitmap(1920, 1080), [&](const MainWindow::SaveOutcome& outcome) {
+            followed.push_back(outcome.fileName);
+        });
+    // Nothing has followed yet: the after-steps wait for the writes and come by message.
+    EXPECT_TRUE(followed.empty());
+    Close(window);
+    for (int i = 1; i <= 3; ++i) {
+        const std::string name = folder.path() + "PXGR_Cap_" + std::to_string(i) + ".gif";
+        EXPECT_NE(GetFileAttributesW(Widen(name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+        EXPECT_EQ(GetFileAttributesW(Widen(name + ".vellum-part").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+    }
+    EXPECT_TRUE(followed.empty()) << "a closed window shows nothing more";
 }
 
 // The button clicked as the user's click reaches the window.

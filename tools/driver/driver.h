@@ -110,6 +110,8 @@ int CmdRun(const Args& args);
 int CmdKill(const Args& args);
 int CmdHold(const Args& args);
 int CmdLockFile(const Args& args);
+int CmdAnswers(const Args& args);
+int CmdGdiplusRead(const Args& args);
 int CmdDialog(const Args& args);
 int CmdDialogPress(const Args& args);
 int CmdFileDialogName(const Args& args);

@@ -42,6 +42,8 @@ constexpr Command kCommands[] = {
     {L"run", driver::CmdRun,
      "run EXE [--cmdline=TEXT] [--cwd=DIR] [--env=NAME=VALUE]... [--unset=NAME]..."},
     {L"kill", driver::CmdKill, "kill PID"},
+    {L"answers", driver::CmdAnswers, "answers WINDOW [--ms=N] [--every=MS] (WM_NULL round trips)"},
+    {L"gdiplus-read", driver::CmdGdiplusRead, "gdiplus-read FILE OUT.bmp (GDI+ decodes FILE)"},
     {L"lock-file", driver::CmdLockFile, "lock-file PATH [--ms=N] (holds it open without sharing)"},
     {L"hold", driver::CmdHold, "hold (keeps Wine's desktop process alive until killed)"},
     {L"paint", driver::CmdPaint, "paint LEFT TOP WIDTH HEIGHT [--color=RRGGBB] [--no-topmost]"},
