@@ -35,8 +35,13 @@ if(count EQUAL 0)
     message(FATAL_ERROR "delay_import_lib: no functions found in ${IMPORT_LIB}")
 endif()
 file(WRITE "${DEF}" "${def}")
+# dlltool names the library's symbols after the output path it is given: a bare file name,
+# written from the output's folder, keeps the build folder out of them (and out of the program).
+get_filename_component(output_dir "${OUTPUT}" DIRECTORY)
+get_filename_component(output_name "${OUTPUT}" NAME)
 execute_process(COMMAND "${DLLTOOL}" --input-def "${DEF}" --dllname "${DLL}"
-                        --output-delaylib "${OUTPUT}"
+                        --output-delaylib "${output_name}"
+                WORKING_DIRECTORY "${output_dir}"
                 RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "delay_import_lib: ${DLLTOOL} failed for ${DLL} (${status})")
