@@ -14,15 +14,17 @@ enum class PngFilter { kNone, kSub, kUp, kAverage, kPaeth, kAdaptive };
 // zlib's strategies: Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE, Z_HUFFMAN_ONLY.
 enum class PngStrategy { kDefault, kFiltered, kRle, kHuffmanOnly };
 
-// The defaults are the measured trade-off (tools/encoder_bench, 1920x1080): Paeth with zlib's
-// run-length matching is the smallest of the settings that take about level 1's time (3% below
-// Up and 5% below Sub on text beside a photo, 10% below Up on a plain interface); levels 6 to 9
-// save 10-15% more at three to seven times the time. Two bands deflated at once take about 40%
-// less wall time where a second core is free, for about 10% more processor time.
+// The defaults are the measured trade-off on screens grabbed under Wine (tools/capture_bench
+// --keep, encoded natively; 1920x1080): Up with zlib's ordinary matching at level 1 makes files
+// 22% smaller than Paeth with run-length matching on text beside a photo, 23% on a plain
+// interface and 28% on noise, in about the same processor time; Paeth and Sub are larger, the
+// per-row adaptive choice takes half as long again for no gain, and levels 3 to 6 save another
+// 1-16% at one and a half to three times the time. Two bands deflated at once take about 40%
+// less wall time where a second core is free.
 struct PngOptions {
-    PngFilter filter = PngFilter::kPaeth;
+    PngFilter filter = PngFilter::kUp;
     int level = 1;  // zlib's 0 (stored) to 9; Z_RLE and Z_HUFFMAN_ONLY take 1..9 alike
-    PngStrategy strategy = PngStrategy::kRle;
+    PngStrategy strategy = PngStrategy::kDefault;
     // Bands of rows deflated side by side, each in a thread of its own, and joined into one
     // zlib stream; 1 deflates in the calling thread only.
     int threads = 2;

@@ -74,14 +74,15 @@ void SaveWorker::Run() {
             after = nullptr;
         }
         lock.lock();
-        writing_ = false;
         finished_.push_back(std::move(after));
         ++undelivered_;
         lock.unlock();
-        changed_.notify_all();
+        // Woken before the write counts as ended, so that a wait for the writes sees the wake.
         if (wake_)
             wake_();
         lock.lock();
+        writing_ = false;
+        changed_.notify_all();
     }
 }
 

@@ -11,27 +11,72 @@
 
 namespace vellum::testing {
 
+namespace {
+
+// GDI+ is bound when a file is read, not at load time: the tools that read files also run where
+// GDI+ is switched off (the tests of the program without it).
+struct GdiplusReadApi {
+    decltype(&Gdiplus::GdiplusStartup) Startup = nullptr;
+    decltype(&Gdiplus::GdiplusShutdown) Shutdown = nullptr;
+    decltype(&Gdiplus::DllExports::GdipCreateBitmapFromFile) CreateBitmapFromFile = nullptr;
+    decltype(&Gdiplus::DllExports::GdipGetImageWidth) GetImageWidth = nullptr;
+    decltype(&Gdiplus::DllExports::GdipGetImageHeight) GetImageHeight = nullptr;
+    decltype(&Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap) CreateHBITMAPFromBitmap = nullptr;
+    decltype(&Gdiplus::DllExports::GdipDisposeImage) DisposeImage = nullptr;
+};
+
+template <typename Fn>
+bool Resolve(HMODULE module, const char* name, Fn& fn) {
+    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return fn != nullptr;
+}
+
+const GdiplusReadApi* BindGdiplusReader() {
+    static const GdiplusReadApi* bound = []() -> const GdiplusReadApi* {
+        static GdiplusReadApi api;
+        HMODULE module = LoadLibraryExW(L"gdiplus.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!module)
+            return nullptr;
+        const bool all =
+            Resolve(module, "GdiplusStartup", api.Startup) &&
+            Resolve(module, "GdiplusShutdown", api.Shutdown) &&
+            Resolve(module, "GdipCreateBitmapFromFile", api.CreateBitmapFromFile) &&
+            Resolve(module, "GdipGetImageWidth", api.GetImageWidth) &&
+            Resolve(module, "GdipGetImageHeight", api.GetImageHeight) &&
+            Resolve(module, "GdipCreateHBITMAPFromBitmap", api.CreateHBITMAPFromBitmap) &&
+            Resolve(module, "GdipDisposeImage", api.DisposeImage);
+        return all ? &api : nullptr;
+    }();
+    return bound;
+}
+
+}  // namespace
+
 bool ReadWithGdiplus(const std::wstring& path, DecodedPicture& picture, std::string& error) {
     using namespace Gdiplus;
-    using namespace Gdiplus::DllExports;
+    const GdiplusReadApi* api = BindGdiplusReader();
+    if (!api) {
+        error = "gdiplus.dll cannot be loaded";
+        return false;
+    }
     GdiplusStartupInput input;
     ULONG_PTR token = 0;
-    if (GdiplusStartup(&token, &input, nullptr) != Ok) {
+    if (api->Startup(&token, &input, nullptr) != Ok) {
         error = "GdiplusStartup failed";
         return false;
     }
     bool read = false;
     GpBitmap* image = nullptr;
-    const GpStatus loaded = GdipCreateBitmapFromFile(path.c_str(), &image);
+    const GpStatus loaded = api->CreateBitmapFromFile(path.c_str(), &image);
     if (loaded != Ok) {
         error = "GdipCreateBitmapFromFile status " + std::to_string(loaded);
     } else {
         UINT width = 0;
         UINT height = 0;
         HBITMAP bitmap = nullptr;
-        GdipGetImageWidth(image, &width);
-        GdipGetImageHeight(image, &height);
-        const GpStatus made = GdipCreateHBITMAPFromBitmap(image, &bitmap, 0);
+        api->GetImageWidth(image, &width);
+        api->GetImageHeight(image, &height);
+        const GpStatus made = api->CreateHBITMAPFromBitmap(image, &bitmap, 0);
         if (made != Ok || !bitmap) {
             error = "GdipCreateHBITMAPFromBitmap status " + std::to_string(made);
         } else {
@@ -43,9 +88,9 @@ bool ReadWithGdiplus(const std::wstring& path, DecodedPicture& picture, std::str
                 error = "GetDIBits failed";
             DeleteObject(bitmap);
         }
-        GdipDisposeImage(image);
+        api->DisposeImage(image);
     }
-    GdiplusShutdown(token);
+    api->Shutdown(token);
     return read;
 }
 

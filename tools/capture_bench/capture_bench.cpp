@@ -1,86 +1,102 @@
-// capture_bench [--busy] [--keep=DIR] [RUNS [GIF_RUNS]]: the time of a whole-screen grab
-// (GetWinPic type 0) and of the save of such a grab in each format, as the median, fastest and
-// slowest of RUNS runs (15 by default; the platform's GIF, which is slow, GIF_RUNS, 5 by
-// default). PNG, GIF and TIFF are saved twice, side by side on the same grabs: by the program's
-// own encoders and by the platform's GDI+ encoder, with the files' sizes; then both again on a
-// synthetic 3840 x 2160 bitmap of the busy picture. Files go to the temporary folder and are
-// removed again, except that --keep leaves the last file of each kind in DIR (for a PSNR check).
-// The encoders' times depend on the picture: --busy first covers the screen with a window of
-// gradients and noise, which compresses about as badly as a photograph (an empty virtual screen is
-// one flat colour).
+// capture_bench [--screen=NAMES|--as-is] [--keep=DIR] [--no-4k] [RUNS [GIF_RUNS]]: the time of
+// a whole-screen grab (GetWinPic type 0) and of the save of such a grab in each format, as the
+// median, fastest and slowest of RUNS runs (9 by default; the platform's GIF, which is slow,
+// GIF_RUNS, 3 by default). PNG, GIF and TIFF are saved twice, side by side on the same grabs: by
+// the program's own encoders and by the platform's GDI+ encoder, with the files' sizes; the last
+// file of each is then read back by GDI+'s decoder and compared with the grab (exact, or the
+// PSNR). Then the same on a synthetic 3840 x 2160 bitmap of the same scene.
+//
+// The encoders' times depend on the picture, so the screen is first covered by a window showing
+// a scene: NAMES is a comma-separated list of text-photo (a page of text beside a photograph),
+// plain-ui (windows, buttons and lists) and busy (gradients and noise); all three by default.
+// --as-is grabs the screen as it is. Files go to the temporary folder and are removed again,
+// except that --keep leaves the last file of each kind in DIR.
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
 
+#include "bench_scenes.h"
 #include "capture/grab.h"
 #include "capture/image_encoder.h"
+#include "gdiplus_reader.h"
 #include "test_pictures.h"
 
 using namespace vellum;
+using bench::Scene;
 
 namespace {
 
-LRESULT CALLBACK BusyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+Scene g_shownScene = Scene::Busy;
+
+LRESULT CALLBACK SceneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_PAINT)
         return DefWindowProcW(hwnd, msg, wp, lp);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     RECT rc;
     GetClientRect(hwnd, &rc);
-    uint32_t noise = 2463534242u;
-    testing::PaintPixels(dc, rc.right, rc.bottom, [&](int x, int y) {
-        noise ^= noise << 13;
-        noise ^= noise >> 17;
-        noise ^= noise << 5;
-        const uint32_t n = noise & 0x0F;
-        const uint32_t r = ((x * 255 / (rc.right ? rc.right : 1)) + n) & 255;
-        const uint32_t g = ((y * 255 / (rc.bottom ? rc.bottom : 1)) + n) & 255;
-        const uint32_t b = (((x ^ y) & 0xFF) / 2 + 64 + n) & 255;
-        return r << 16 | g << 8 | b;
-    });
+    bench::PaintScene(dc, rc.right, rc.bottom, g_shownScene);
     EndPaint(hwnd, &ps);
     return 0;
 }
 
-// Covers the primary display with the busy picture and waits until the screen shows it.
-void ShowBusyScreen(int width, int height) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = BusyProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VellumCaptureBenchBusy";
-    RegisterClassW(&wc);
-    HWND hwnd =
-        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"busy", WS_POPUP, 0, 0,
-                        width, height, nullptr, nullptr, wc.hInstance, nullptr);
-    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    UpdateWindow(hwnd);
+void PumpFor(DWORD ms) {
     const DWORD start = GetTickCount();
-    HDC screen = GetDC(nullptr);
-    while (GetTickCount() - start < 10000 && GetPixel(screen, width - 1, height - 1) == 0) {
+    while (GetTickCount() - start < ms) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        Sleep(20);
+        Sleep(10);
     }
-    ReleaseDC(nullptr, screen);
+}
+
+// Covers the primary display with the scene and waits until it is painted; the window stays
+// until the next scene replaces it.
+HWND ShowScene(Scene scene, int width, int height, HWND previous) {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = SceneProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VellumCaptureBenchScene";
+        return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    g_shownScene = scene;
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"VellumCaptureBenchScene",
+                                L"scene", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    UpdateWindow(hwnd);
+    if (previous)
+        DestroyWindow(previous);
+    PumpFor(500);
+    return hwnd;
 }
 
 double Milliseconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-void Print(const std::string& what, std::vector<double> ms, long long bytes = -1) {
+double Median(std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     const size_t n = ms.size();
-    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-    std::printf("%-12s median %8.1f ms   min %8.1f   max %8.1f   (%zu runs)", what.c_str(), median,
-                ms.front(), ms.back(), n);
+    return n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+}
+
+void Print(const std::string& what, std::vector<double> ms, long long bytes = -1,
+           const std::string& readBack = "") {
+    std::sort(ms.begin(), ms.end());
+    std::printf("  %-10s median %8.1f ms   min %8.1f   max %8.1f   (%2zu runs)", what.c_str(),
+                Median(ms), ms.front(), ms.back(), ms.size());
     if (bytes >= 0)
-        std::printf("   %10lld bytes", bytes);
+        std::printf("  %10lld bytes", bytes);
+    if (!readBack.empty())
+        std::printf("   %s", readBack.c_str());
     std::printf("\n");
 }
 
@@ -91,23 +107,13 @@ long long FileSize(const std::wstring& name) {
     return static_cast<long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
 }
 
-// The busy picture as a bitmap of any size, without a screen of that size.
-UniqueBitmap SyntheticBitmap(int width, int height) {
+// A bitmap of any size showing the scene, without a screen of that size.
+UniqueBitmap SceneBitmap(Scene scene, int width, int height) {
     ScopedGetDC screen(nullptr);
     UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
     ScopedMemDC dc(screen);
     ScopedSelectObject selected(dc, bitmap.get());
-    uint32_t noise = 2463534242u;
-    testing::PaintPixels(dc, width, height, [&](int x, int y) {
-        noise ^= noise << 13;
-        noise ^= noise >> 17;
-        noise ^= noise << 5;
-        const uint32_t n = noise & 0x0F;
-        const uint32_t r = ((x * 255 / width) + n) & 255;
-        const uint32_t g = ((y * 255 / height) + n) & 255;
-        const uint32_t b = (((x ^ y) & 0xFF) / 2 + 64 + n) & 255;
-        return r << 16 | g << 8 | b;
-    });
+    bench::PaintScene(dc, width, height, scene);
     return bitmap;
 }
 
@@ -119,28 +125,72 @@ bool SaveGdiplus(UniqueBitmap bitmap, const std::wstring& name, const std::strin
     return SaveBitmapWithGdiplus(std::move(bitmap), name, ext, 80, 24, 6);
 }
 
-// Times `runs` saves of fresh bitmaps; prints the median and the last file's size. False when a
-// save failed.
+// How GDI+'s decoder reads the file back against the picture that was saved.
+std::string ReadBack(const std::wstring& name, const std::vector<uint32_t>& reference) {
+    testing::DecodedPicture picture;
+    std::string error;
+    if (!testing::ReadWithGdiplus(name, picture, error))
+        return "gdi+ cannot read it: " + error;
+    if (picture.pixels.size() != reference.size())
+        return "gdi+ reads another size";
+    const double psnr = testing::Psnr(picture.pixels, reference);
+    char text[64];
+    if (std::isinf(psnr))
+        std::snprintf(text, sizeof text, "gdi+ reads it: exact");
+    else
+        std::snprintf(text, sizeof text, "gdi+ reads it: PSNR %.1f dB", psnr);
+    return text;
+}
+
+struct Run {
+    std::wstring base;     // the temporary file's name without its extension
+    std::wstring keepDir;  // empty: nothing kept
+};
+
+// Times `runs` saves of fresh bitmaps; prints the median, the last file's size and, given the
+// saved picture's pixels, how GDI+ reads the last file. False when a save failed.
 template <typename MakeBitmap>
-bool TimeSaves(const std::string& label, const std::string& ext, Saver save, int runs,
-               const std::wstring& name, const std::wstring& keep, MakeBitmap make) {
+bool TimeSaves(const Run& run, const std::string& label, const std::string& ext, Saver save,
+               int runs, const std::string& keepAs, MakeBitmap make,
+               const std::vector<uint32_t>* reference = nullptr) {
+    const std::wstring name = run.base + std::wstring(ext.begin(), ext.end());
     std::vector<double> ms;
-    long long bytes = -1;
     for (int i = 0; i < runs; ++i) {
         UniqueBitmap bitmap = make();
         const auto t0 = std::chrono::steady_clock::now();
         const bool written = save(std::move(bitmap), name, ext);
         ms.push_back(Milliseconds(std::chrono::steady_clock::now() - t0));
-        bytes = FileSize(name);
         if (!written) {
             std::printf("the %s save failed\n", label.c_str());
             return false;
         }
-        if (i + 1 == runs && !keep.empty())
-            MoveFileExW(name.c_str(), keep.c_str(), MOVEFILE_REPLACE_EXISTING);
-        DeleteFileW(name.c_str());
+        if (i + 1 < runs)
+            DeleteFileW(name.c_str());
     }
-    Print(label, ms, bytes);
+    Print(label, ms, FileSize(name), reference ? ReadBack(name, *reference) : "");
+    if (!run.keepDir.empty())
+        MoveFileExW(name.c_str(),
+                    (run.keepDir + std::wstring(keepAs.begin(), keepAs.end())).c_str(),
+                    MOVEFILE_REPLACE_EXISTING);
+    DeleteFileW(name.c_str());
+    return true;
+}
+
+// The grab and every format's save of one picture, ours beside GDI+'s.
+template <typename MakeBitmap>
+bool TimeFormats(const Run& run, const std::string& group, int runs, int gifRuns, MakeBitmap make,
+                 int width, int height) {
+    UniqueBitmap sample = make();
+    const std::vector<uint32_t> reference = testing::Rgb32Pixels(sample.get(), width, height);
+    for (const std::string ext : {"bmp", "jpg"})
+        if (!TimeSaves(run, ext, ext, SaveOwn, runs, group + "." + ext, make))
+            return false;
+    for (const std::string ext : {"png", "gif", "tiff"})
+        if (!TimeSaves(run, ext + " ours", ext, SaveOwn, runs, group + "-ours." + ext, make,
+                       &reference) ||
+            !TimeSaves(run, ext + " gdi+", ext, SaveGdiplus, ext == "gif" ? gifRuns : runs,
+                       group + "-gdiplus." + ext, make, &reference))
+            return false;
     return true;
 }
 
@@ -148,82 +198,87 @@ bool TimeSaves(const std::string& label, const std::string& ext, Saver save, int
 
 int wmain(int argc, wchar_t** argv) {
     int arg = 1;
-    bool busy = false;
-    std::wstring keepDir;
+    std::vector<Scene> scenes = {Scene::TextAndPhoto, Scene::PlainUi, Scene::Busy};
+    bool asIs = false;
+    bool big = true;
+    Run run;
     for (; argc > arg && std::wstring(argv[arg]).rfind(L"--", 0) == 0; ++arg) {
         const std::wstring option = argv[arg];
-        if (option == L"--busy")
-            busy = true;
-        else if (option.rfind(L"--keep=", 0) == 0)
-            keepDir = option.substr(7) + L"\\";
+        if (option == L"--as-is") {
+            asIs = true;
+        } else if (option == L"--no-4k") {
+            big = false;
+        } else if (option.rfind(L"--keep=", 0) == 0) {
+            run.keepDir = option.substr(7) + L"\\";
+        } else if (option.rfind(L"--screen=", 0) == 0) {
+            scenes.clear();
+            std::string names(option.begin() + 9, option.end());
+            for (size_t at = 0; at <= names.size();) {
+                const size_t comma = std::min(names.find(',', at), names.size());
+                Scene scene;
+                if (!bench::SceneFromName(names.substr(at, comma - at).c_str(), scene)) {
+                    std::printf("unknown screen %s\n", names.substr(at, comma - at).c_str());
+                    return 2;
+                }
+                scenes.push_back(scene);
+                at = comma + 1;
+            }
+        } else {
+            std::printf("unknown option\n");
+            return 2;
+        }
     }
-    const int runs = argc > arg ? std::max(1, _wtoi(argv[arg])) : 15;
-    const int gifRuns = argc > arg + 1 ? std::max(1, _wtoi(argv[arg + 1])) : 5;
+    const int runs = argc > arg ? std::max(1, _wtoi(argv[arg])) : 9;
+    const int gifRuns = argc > arg + 1 ? std::max(1, _wtoi(argv[arg + 1])) : 3;
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    if (busy)
-        ShowBusyScreen(width, height);
-    std::printf("whole screen %d x %d, %s\n", width, height,
-                busy ? "covered with gradients and noise" : "as it is");
     if (width != 1920 || height != 1080)
         std::printf("note: the reference figures are at 1920 x 1080\n");
 
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring base =
+    run.base =
         std::wstring(temp) + L"vellum-bench-" + std::to_wstring(GetCurrentProcessId()) + L".";
     const CaptureOptions options{0, false, -1};
-    using Clock = std::chrono::steady_clock;
-    const auto wide = [](const std::string& text) {
-        return std::wstring(text.begin(), text.end());
-    };
-    const auto kept = [&](const std::string& name) {
-        return keepDir.empty() ? std::wstring() : keepDir + wide(name);
-    };
+    const auto screen = [&] { return GetWinPic(0, options); };
 
     // The first grabs and saves of a process load libraries and warm caches.
     for (const char* ext : {"bmp", "png"})
-        SaveBitmapToFile(GetWinPic(0, options), base + std::wstring(ext, ext + 3), ext, 80, 24, 6);
-    SaveBitmapWithGdiplus(GetWinPic(0, options), base + L"warm.png", "png", 80, 24, 6);
-    DeleteFileW((base + L"warm.png").c_str());
+        SaveBitmapToFile(screen(), run.base + std::wstring(ext, ext + 3), ext, 80, 24, 6);
+    SaveBitmapWithGdiplus(screen(), run.base + L"warm.png", "png", 80, 24, 6);
+    for (const wchar_t* ext : {L"bmp", L"png", L"warm.png"}) DeleteFileW((run.base + ext).c_str());
 
-    std::vector<double> grab;
-    for (int i = 0; i < runs; ++i) {
-        const auto t0 = Clock::now();
-        UniqueBitmap bitmap = GetWinPic(0, options);
-        grab.push_back(Milliseconds(Clock::now() - t0));
-        if (!bitmap) {
-            std::printf("the grab failed\n");
-            return 1;
+    if (asIs)
+        scenes = {};
+    HWND shown = nullptr;
+    for (size_t i = 0; i < (asIs ? 1 : scenes.size()); ++i) {
+        const std::string name = asIs ? "as-is" : bench::SceneName(scenes[i]);
+        if (!asIs)
+            shown = ShowScene(scenes[i], width, height, shown);
+        std::printf("whole screen %d x %d: %s\n", width, height, name.c_str());
+        std::vector<double> grab;
+        for (int r = 0; r < runs; ++r) {
+            const auto t0 = std::chrono::steady_clock::now();
+            UniqueBitmap bitmap = screen();
+            grab.push_back(Milliseconds(std::chrono::steady_clock::now() - t0));
+            if (!bitmap) {
+                std::printf("the grab failed\n");
+                return 1;
+            }
         }
-    }
-    Print("grab", grab);
-
-    const auto screen = [&] { return GetWinPic(0, options); };
-    for (const char* ext : {"bmp", "jpg"})
-        if (!TimeSaves(ext, ext, SaveOwn, runs, base + wide(ext),
-                       kept(std::string("screen.") + ext), screen))
+        Print("grab", grab);
+        if (!TimeFormats(run, name, runs, gifRuns, screen, width, height))
             return 1;
-    for (const std::string ext : {"png", "gif", "tiff"}) {
-        const std::wstring name = base + wide(ext);
-        if (!TimeSaves(ext + " ours", ext, SaveOwn, runs, name, kept("screen-ours." + ext),
-                       screen) ||
-            !TimeSaves(ext + " gdi+", ext, SaveGdiplus, ext == "gif" ? gifRuns : runs, name,
-                       kept("screen-gdiplus." + ext), screen))
+        if (!big || asIs)
+            continue;
+        std::printf("synthetic bitmap 3840 x 2160: %s\n", name.c_str());
+        const Scene scene = scenes[i];
+        const auto make = [scene] { return SceneBitmap(scene, 3840, 2160); };
+        if (!TimeFormats(run, name + "-4k", std::max(1, runs / 3), std::max(1, gifRuns / 2), make,
+                         3840, 2160))
             return 1;
     }
-
-    std::printf("synthetic bitmap 3840 x 2160 of the busy picture\n");
-    const auto big = [] { return SyntheticBitmap(3840, 2160); };
-    const int bigRuns = std::max(1, runs / 3);
-    if (!TimeSaves("bmp", "bmp", SaveOwn, bigRuns, base + L"bmp", kept("4k.bmp"), big))
-        return 1;
-    for (const std::string ext : {"png", "gif", "tiff"}) {
-        const std::wstring name = base + wide(ext);
-        if (!TimeSaves(ext + " ours", ext, SaveOwn, bigRuns, name, kept("4k-ours." + ext), big) ||
-            !TimeSaves(ext + " gdi+", ext, SaveGdiplus, std::max(1, gifRuns / 2), name,
-                       kept("4k-gdiplus." + ext), big))
-            return 1;
-    }
+    if (shown)
+        DestroyWindow(shown);
     return 0;
 }
