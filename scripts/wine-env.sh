@@ -5,7 +5,8 @@
 #   vellum_prefix_ensure      create the project's Wine prefix, with the font links that make
 #                             Chinese text render, the caption buttons' font (Marlett) and
 #                             unmanaged X11 windows
-#   vellum_xvfb_start         start Xvfb (1920x1080x24) on a free display and export DISPLAY
+#   vellum_xvfb_start         start Xvfb (1920x1080x24, or $VELLUM_XVFB_SCREEN) on a free
+#                             display and export DISPLAY
 #   vellum_wineserver_start   keep a wineserver (and Wine's desktop) alive, so that programs
 #                             start in ~0.1 s
 #   vellum_env_down           stop what was started here: Wine processes, wineserver, Xvfb
@@ -139,7 +140,7 @@ vellum_xvfb_start() {
     VELLUM_XVFB_DIR=$(mktemp -d /tmp/vellum-xvfb.XXXXXX)
     local numfile="$VELLUM_XVFB_DIR/display"
     # -displayfd lets Xvfb pick a free display number and report it once it accepts clients.
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset \
+    Xvfb -displayfd 3 -screen 0 "${VELLUM_XVFB_SCREEN:-1920x1080x24}" -nolisten tcp -noreset \
         3>"$numfile" >"$VELLUM_XVFB_DIR/xvfb.log" 2>&1 </dev/null &
     VELLUM_XVFB_PID=$!
     local i

@@ -1,6 +1,6 @@
-// capture_bench [--screen=NAMES|--as-is] [--keep=DIR] [--no-4k] [RUNS [GIF_RUNS]]: the time of
-// a whole-screen grab (GetWinPic type 0) and of the save of such a grab in each format, as the
-// median, fastest and slowest of RUNS runs (9 by default; the platform's GIF, which is slow,
+// capture_bench [--screen=NAMES|--as-is|--cover=NAME] [--keep=DIR] [--no-4k] [RUNS [GIF_RUNS]]:
+// the time of a whole-screen grab (GetWinPic type 0) and of the save of such a grab in each format,
+// as the median, fastest and slowest of RUNS runs (9 by default; the platform's GIF, which is slow,
 // GIF_RUNS, 3 by default). PNG, GIF and TIFF are saved twice, side by side on the same grabs: by
 // the program's own encoders and by the platform's GDI+ encoder, with the files' sizes; the last
 // file of each is then read back by GDI+'s decoder and compared with the grab (exact, or the
@@ -10,7 +10,8 @@
 // a scene: NAMES is a comma-separated list of text-photo (a page of text beside a photograph),
 // plain-ui (windows, buttons and lists) and busy (gradients and noise); all three by default.
 // --as-is grabs the screen as it is. Files go to the temporary folder and are removed again,
-// except that --keep leaves the last file of each kind in DIR.
+// except that --keep leaves the last file of each kind in DIR. --cover=NAME only shows that scene
+// over the screen, until the process is ended, for other programs to capture.
 #include <windows.h>
 
 #include <algorithm>
@@ -206,6 +207,15 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring option = argv[arg];
         if (option == L"--as-is") {
             asIs = true;
+        } else if (option.rfind(L"--cover=", 0) == 0) {
+            Scene scene;
+            const std::string name(option.begin() + 8, option.end());
+            if (!bench::SceneFromName(name.c_str(), scene)) {
+                std::printf("unknown screen %s\n", name.c_str());
+                return 2;
+            }
+            ShowScene(scene, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr);
+            for (;;) PumpFor(1000);
         } else if (option == L"--no-4k") {
             big = false;
         } else if (option.rfind(L"--keep=", 0) == 0) {
