@@ -10,25 +10,15 @@
 #include <vector>
 
 #include "capture/gif_encoder.h"
+#include "fuzz_check.h"
 #include "gif_reader.h"
+#include "synthetic_pictures.h"
 
 namespace {
 
-void Check(bool holds) {
-    if (!holds)
-        __builtin_trap();
-}
-
-int Channel(uint32_t rgb, int k) {
-    return static_cast<int>(rgb >> (16 - 8 * k) & 0xFF);
-}
-
-int Distance2(uint32_t a, uint32_t b) {
-    int d = 0;
-    for (int k = 0; k < 3; ++k)
-        d += (Channel(a, k) - Channel(b, k)) * (Channel(a, k) - Channel(b, k));
-    return d;
-}
+using vellum::testing::Channel;
+using vellum::testing::Check;
+using vellum::testing::Distance2;
 
 // How much farther the decoded colour lies from each pixel than the table's nearest colour, at
 // most. Left out of the coverage feedback: its comparisons would only slow the search.
@@ -59,57 +49,51 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     // Up to 6400 pixels: past 4096 colours the quantizer works on cells instead of colours.
     const int width = data.ConsumeIntegralInRange(1, 80);
     const int height = data.ConsumeIntegralInRange(1, 80);
-    const size_t stride = size_t(width) * 4 + data.ConsumeIntegralInRange(0, 9);
+    const int padding = data.ConsumeIntegralInRange(0, 9);
     // The pixels pick from `count` colours a generator makes, `spread` apart at most per channel
     // around a base colour, so that near neighbours and exact repeats both come up; with
     // `raw` they are the input's bytes themselves.
     const bool raw = data.ConsumeBool();
     const int count = data.ConsumeIntegralInRange(1, 8192);
     const int spread = data.ConsumeIntegralInRange(0, 255);
-    uint32_t state = data.ConsumeIntegral<uint32_t>() | 1;
-    const auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    };
-    const uint32_t base = next() & 0xFFFFFF;
+    vellum::testing::XorShift random(data.ConsumeIntegral<uint32_t>() | 1);
+    const uint32_t base = random.Next() & 0xFFFFFF;
     std::vector<uint32_t> colours(static_cast<size_t>(count));
     for (uint32_t& c : colours) {
         c = 0;
         for (int k = 0; k < 3; ++k) {
-            const int v = Channel(base, k) + static_cast<int>(next() % (spread + 1u)) - spread / 2;
+            const int v =
+                Channel(base, k) + static_cast<int>(random.Next() % (spread + 1u)) - spread / 2;
             c = c << 8 | static_cast<uint32_t>(std::clamp(v, 0, 255));
         }
     }
     const std::vector<uint8_t> pattern = data.ConsumeRemainingBytes<uint8_t>();
 
-    std::vector<uint8_t> pixels(stride * height);
-    for (uint8_t& b : pixels) b = static_cast<uint8_t>(next());  // the unused bytes and the padding
-    std::vector<uint32_t> original;
+    // The unused bytes and the padding from the generator too.
+    vellum::testing::Picture picture(width, height, size_t(padding), random);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            uint8_t* p = pixels.data() + stride * y + size_t(x) * 4;
             const size_t i = size_t(y) * width + x;
             if (raw && !pattern.empty()) {
-                for (int k = 0; k < 3; ++k) p[k] = pattern[(i * 3 + k) % pattern.size()];
+                // Blue, green and red in the order the input has them.
+                const auto at = [&](int k) {
+                    return uint32_t{pattern[(i * 3 + k) % pattern.size()]};
+                };
+                picture.Set(x, y, at(2) << 16 | at(1) << 8 | at(0));
             } else {
                 size_t pick = i;
                 if (!pattern.empty())
                     pick = pattern[i % pattern.size()] | pattern[(i + 1) % pattern.size()] << 8;
-                const uint32_t c = colours[pick % colours.size()];
-                p[0] = static_cast<uint8_t>(c);
-                p[1] = static_cast<uint8_t>(c >> 8);
-                p[2] = static_cast<uint8_t>(c >> 16);
+                picture.Set(x, y, colours[pick % colours.size()]);
             }
-            original.push_back(uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]);
         }
     }
+    const std::vector<uint32_t> original = picture.Pixels();
     std::vector<uint32_t> sorted = original;
     std::sort(sorted.begin(), sorted.end());
     const size_t distinct = std::unique(sorted.begin(), sorted.end()) - sorted.begin();
 
-    const std::vector<uint8_t> file = vellum::EncodeGif({pixels.data(), width, height, stride});
+    const std::vector<uint8_t> file = vellum::EncodeGif(picture.View());
     const vellum::decoders::GifImage image = vellum::decoders::ReadGif(file);
     Check(image.ok);
     Check(image.width == width && image.height == height);

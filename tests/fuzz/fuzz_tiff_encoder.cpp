@@ -7,16 +7,11 @@
 #include <vector>
 
 #include "capture/tiff_encoder.h"
+#include "fuzz_check.h"
+#include "synthetic_pictures.h"
 #include "tiff_reader.h"
 
-namespace {
-
-void Check(bool holds) {
-    if (!holds)
-        __builtin_trap();
-}
-
-}  // namespace
+using vellum::testing::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     FuzzedDataProvider data(bytes, size);
@@ -25,25 +20,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const int width =
         wide ? data.ConsumeIntegralInRange(21000, 23000) : data.ConsumeIntegralInRange(1, 40);
     const int height = data.ConsumeIntegralInRange(1, width > 40 ? 3 : 400);
-    const size_t stride = size_t(width) * 4 + data.ConsumeIntegralInRange(0, 9);
+    const int padding = data.ConsumeIntegralInRange(0, 9);
+    const vellum::testing::Picture picture = vellum::testing::PictureFromFuzzBytes(
+        width, height, size_t(padding), data.ConsumeRemainingBytes<uint8_t>());
 
-    const std::vector<uint8_t> pattern = data.ConsumeRemainingBytes<uint8_t>();
-    std::vector<uint8_t> pixels(stride * height);
-    for (size_t i = 0; i < pixels.size() && !pattern.empty(); ++i)
-        pixels[i] = pattern[i % pattern.size()];
-
-    const std::vector<uint8_t> file = vellum::EncodeTiff({pixels.data(), width, height, stride});
+    const std::vector<uint8_t> file = vellum::EncodeTiff(picture.View());
     Check(!file.empty());
     const vellum::decoders::TiffImage image = vellum::decoders::ReadTiff(file);
     Check(image.ok);
     Check(image.width == uint32_t(width) && image.height == uint32_t(height));
     Check(image.compression == 1 && image.photometric == 2 && image.samplesPerPixel == 3 &&
           image.bitsPerSample == 8);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* bgrx = pixels.data() + stride * y + size_t(x) * 4;
-            const uint8_t* rgb = image.rgb.data() + (size_t(y) * width + x) * 3;
-            Check(rgb[0] == bgrx[2] && rgb[1] == bgrx[1] && rgb[2] == bgrx[0]);
-        }
+    Check(image.rgb == picture.RgbBytes());
     return 0;
 }

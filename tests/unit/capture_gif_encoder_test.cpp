@@ -10,85 +10,16 @@
 #include <vector>
 
 #include "gif_reader.h"
+#include "synthetic_pictures.h"
 
 namespace vellum {
 namespace {
 
-class Random {
-  public:
-    explicit Random(uint32_t seed) : state_(seed) {}
-    uint32_t Next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_;
-    }
-    int Below(int n) { return static_cast<int>(Next() % static_cast<uint32_t>(n)); }
-
-  private:
-    uint32_t state_;
-};
-
-uint32_t Rgb(int r, int g, int b) {
-    const auto clamp = [](int v) { return static_cast<uint32_t>(std::min(255, std::max(0, v))); };
-    return clamp(r) << 16 | clamp(g) << 8 | clamp(b);
-}
-
-int Channel(uint32_t rgb, int k) {
-    return static_cast<int>(rgb >> (16 - 8 * k) & 0xFF);
-}
-
-int Distance2(uint32_t a, uint32_t b) {
-    int d = 0;
-    for (int k = 0; k < 3; ++k)
-        d += (Channel(a, k) - Channel(b, k)) * (Channel(a, k) - Channel(b, k));
-    return d;
-}
-
-// A grabbed picture: rows of blue, green, red and a fourth byte the grab leaves undefined, here
-// random, as are the bytes past each row's end.
-struct Picture {
-    Picture(int w, int h, size_t padding = 0)
-        : width(w),
-          height(h),
-          stride(static_cast<size_t>(w) * 4 + padding),
-          bytes(stride * static_cast<size_t>(h)) {
-        Random random(99);
-        for (uint8_t& b : bytes) b = static_cast<uint8_t>(random.Next());
-    }
-
-    void Set(int x, int y, uint32_t rgb) {
-        uint8_t* p = bytes.data() + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 4;
-        p[0] = static_cast<uint8_t>(rgb);
-        p[1] = static_cast<uint8_t>(rgb >> 8);
-        p[2] = static_cast<uint8_t>(rgb >> 16);
-    }
-
-    uint32_t At(int x, int y) const {
-        const uint8_t* p =
-            bytes.data() + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 4;
-        return Rgb(p[2], p[1], p[0]);
-    }
-
-    void Fill(const std::function<uint32_t(int, int)>& colour) {
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) Set(x, y, colour(x, y));
-    }
-
-    PixelView View() const { return {bytes.data(), width, height, stride}; }
-
-    int width, height;
-    size_t stride;
-    std::vector<uint8_t> bytes;
-};
-
-std::vector<uint32_t> Pixels(const Picture& p) {
-    std::vector<uint32_t> pixels;
-    pixels.reserve(static_cast<size_t>(p.width) * p.height);
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) pixels.push_back(p.At(x, y));
-    return pixels;
-}
+using testing::Channel;
+using testing::Distance2;
+using testing::Picture;
+using testing::Rgb;
+using testing::XorShift;
 
 size_t DistinctColours(const std::vector<uint32_t>& pixels) {
     std::vector<uint8_t> seen(size_t{1} << 24, 0);
@@ -145,13 +76,13 @@ double Psnr(const Picture& p, const std::vector<uint32_t>& decoded) {
     double squares = 0;
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x)
-            squares += Distance2(p.At(x, y), decoded[static_cast<size_t>(y) * p.width + x]);
+            squares += Distance2(p.Colour(x, y), decoded[static_cast<size_t>(y) * p.width + x]);
     const double mse = squares / (3.0 * p.width * p.height);
     return mse == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 / mse);
 }
 
 // A photograph's soft light and shapes with sensor noise on every channel.
-uint32_t Photo(double u, double v, Random& noise) {
+uint32_t Photo(double u, double v, XorShift& noise) {
     const double shade = 60 * std::sin(u * 5 + v * 3) + 40 * std::cos(v * 7 - u * 2);
     const auto n = [&] { return noise.Below(17) - 8; };
     return Rgb(static_cast<int>(70 + 120 * u + shade) + n(),
@@ -169,9 +100,11 @@ struct Case {
 
 void CheckCase(const Case& c, Layout* written = nullptr) {
     SCOPED_TRACE(c.name);
-    Picture picture(c.width, c.height, c.padding);
+    // The fourth bytes and the padding random.
+    XorShift junk(99);
+    Picture picture(c.width, c.height, c.padding, junk);
     picture.Fill(c.colour);
-    const std::vector<uint32_t> original = Pixels(picture);
+    const std::vector<uint32_t> original = picture.Pixels();
     const size_t distinct = DistinctColours(original);
 
     const std::vector<uint8_t> file = EncodeGif(picture.View());
@@ -221,7 +154,7 @@ void CheckCase(const Case& c, Layout* written = nullptr) {
 }
 
 TEST(GifEncoder, PicturesComeBackThroughGiflib) {
-    Random noise(5);
+    XorShift noise(5);
     const Case cases[] = {
         {"1x1", 1, 1, 0, [](int, int) { return 0x123456u; }, 0},
         {"1x1000, 256 greys", 1, 1000, 0, [](int, int y) { return 0x010101u * (y % 256); }, 0},
@@ -267,7 +200,7 @@ TEST(GifEncoder, PicturesComeBackThroughGiflib) {
 }
 
 TEST(GifEncoder, PixelsWithoutOrderFillTheTableAndClearItManyTimes) {
-    Random random(8);
+    XorShift random(8);
     Layout layout;
     CheckCase({"random pixels of 256 colours", 512, 512, 0,
                [&](int, int) { return static_cast<uint32_t>(random.Below(256)) * 0x010101u; }, 0},

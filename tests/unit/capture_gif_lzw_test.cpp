@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "synthetic_pictures.h"
+
 namespace vellum {
 namespace {
 
@@ -107,22 +109,10 @@ Decoded StrictDecode(const std::vector<uint8_t>& data, int minCodeSize) {
     return d;
 }
 
-class Random {
-  public:
-    explicit Random(uint32_t seed) : state_(seed) {}
-    uint32_t Next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_;
-    }
-
-  private:
-    uint32_t state_;
-};
+using testing::XorShift;
 
 std::vector<uint8_t> RandomIndices(size_t count, int bits, uint32_t seed) {
-    Random random(seed);
+    XorShift random(seed);
     std::vector<uint8_t> indices(count);
     for (uint8_t& i : indices) i = static_cast<uint8_t>(random.Next() % (1u << bits));
     return indices;
@@ -130,7 +120,7 @@ std::vector<uint8_t> RandomIndices(size_t count, int bits, uint32_t seed) {
 
 // Long runs of random lengths, as flat areas of a screen give.
 std::vector<uint8_t> Runs(size_t count, int bits, uint32_t seed) {
-    Random random(seed);
+    XorShift random(seed);
     std::vector<uint8_t> indices;
     while (indices.size() < count) {
         const uint8_t value = static_cast<uint8_t>(random.Next() % (1u << bits));

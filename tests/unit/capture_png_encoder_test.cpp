@@ -12,67 +12,40 @@
 #include <vector>
 
 #include "png_reader.h"
+#include "synthetic_pictures.h"
 
 namespace vellum {
 namespace {
 
-// A picture in the grab's layout; the unused fourth byte and the bytes past each row hold junk,
-// which the encoder must not take for pixels.
-struct Picture {
-    int width = 0, height = 0;
-    size_t stride = 0;
-    std::vector<uint8_t> bytes;
+using testing::Picture;
+using testing::XorShift;
 
-    Picture(int w, int h, size_t padding) : width(w), height(h), stride(size_t(w) * 4 + padding) {
-        bytes.assign(stride * h, 0xA5);
-    }
-    void Set(int x, int y, uint32_t rgb) {
-        uint8_t* p = bytes.data() + stride * y + size_t(x) * 4;
-        p[0] = static_cast<uint8_t>(rgb);
-        p[1] = static_cast<uint8_t>(rgb >> 8);
-        p[2] = static_cast<uint8_t>(rgb >> 16);
-        p[3] = static_cast<uint8_t>(x * 7 + y);
-    }
-    PixelView View() const { return {bytes.data(), width, height, stride}; }
-
-    std::vector<uint8_t> Rgb() const {
-        std::vector<uint8_t> rgb;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const uint8_t* p = bytes.data() + stride * y + size_t(x) * 4;
-                rgb.insert(rgb.end(), {p[2], p[1], p[0]});
-            }
-        return rgb;
-    }
-};
-
-uint32_t NextRandom(uint32_t& state) {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
+// The unused fourth byte differs from pixel to pixel, and the bytes past each row hold junk, which
+// the encoder must not take for pixels.
+uint8_t Junk(int x, int y) {
+    return static_cast<uint8_t>(x * 7 + y);
 }
 
 Picture Noise(int w, int h, size_t padding = 12) {
-    Picture p(w, h, padding);
-    uint32_t state = 0x9E3779B9u ^ static_cast<uint32_t>(w * 31 + h);
+    Picture p(w, h, padding, 0xA5);
+    XorShift random(0x9E3779B9u ^ static_cast<uint32_t>(w * 31 + h));
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) p.Set(x, y, NextRandom(state) & 0xFFFFFF);
+        for (int x = 0; x < w; ++x) p.Set(x, y, random.Next() & 0xFFFFFF, Junk(x, y));
     return p;
 }
 
 // Flat panels, edges and a noisy corner, as a screen has: long runs and matches for deflate.
 Picture ScreenLike(int w, int h) {
-    Picture p(w, h, 8);
-    uint32_t state = 12345;
+    Picture p(w, h, 8, 0xA5);
+    XorShift random(12345);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             uint32_t rgb = (y / 16) % 2 ? 0xF0F0F0 : 0x2D2D30;
             if (x % 40 == 0 || y % 23 == 0)
                 rgb = 0x0078D4;
             if (x > w / 2 && y > h / 2)
-                rgb = NextRandom(state) & 0x3F3F3F;
-            p.Set(x, y, rgb);
+                rgb = random.Next() & 0x3F3F3F;
+            p.Set(x, y, rgb, Junk(x, y));
         }
     return p;
 }
@@ -163,7 +136,7 @@ void ExpectDecodesTo(const std::vector<uint8_t>& file, const Picture& picture) {
     ASSERT_TRUE(image.ok) << image.problem;
     EXPECT_EQ(image.width, uint32_t(picture.width));
     EXPECT_EQ(image.height, uint32_t(picture.height));
-    EXPECT_TRUE(image.rgb == picture.Rgb()) << "pixels differ";
+    EXPECT_TRUE(image.rgb == picture.RgbBytes()) << "pixels differ";
 }
 
 const char* const kFilterNames[] = {"none", "sub", "up", "average", "paeth", "adaptive"};
@@ -227,9 +200,9 @@ TEST(PngEncoder, LevelsStrategiesAndBandsGiveTheSamePixels) {
 }
 
 TEST(PngEncoder, FlatScreenCompressesToAFewKilobytes) {
-    Picture picture(1920, 1080, 0);
+    Picture picture(1920, 1080, 0, 0xA5);
     for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x) picture.Set(x, y, 0x3366CC);
+        for (int x = 0; x < picture.width; ++x) picture.Set(x, y, 0x3366CC, Junk(x, y));
     for (int threads : {1, 2}) {
         PngOptions options;
         options.threads = threads;
@@ -242,11 +215,12 @@ TEST(PngEncoder, FlatScreenCompressesToAFewKilobytes) {
 
 TEST(PngEncoder, AdaptiveFilterChoosesPerRow) {
     // Every row the same rising ramp: Sub leaves ones in the first row, Up zeros in the others.
-    Picture picture(50, 6, 0);
+    Picture picture(50, 6, 0, 0xA5);
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x)
             picture.Set(x, y,
-                        uint32_t(x * 5) << 16 | uint32_t(x * 5 + 1) << 8 | uint32_t(x * 5 + 2));
+                        uint32_t(x * 5) << 16 | uint32_t(x * 5 + 1) << 8 | uint32_t(x * 5 + 2),
+                        Junk(x, y));
     PngOptions options;
     options.filter = PngFilter::kAdaptive;
     const std::vector<uint8_t> file = EncodePng(picture.View(), options);

@@ -6,46 +6,24 @@
 #include <string>
 #include <vector>
 
+#include "synthetic_pictures.h"
 #include "tiff_reader.h"
 
 namespace vellum {
 namespace {
 
-// Pixels in the grab's layout with junk in the unused byte and past each row.
-struct Picture {
-    int width = 0, height = 0;
-    size_t stride = 0;
-    std::vector<uint8_t> bytes;
+using testing::Picture;
 
-    Picture(int w, int h, size_t padding, uint32_t seed)
-        : width(w), height(h), stride(size_t(w) * 4 + padding), bytes(stride * h, 0x5A) {
-        uint32_t state = seed;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                uint8_t* p = bytes.data() + stride * y + size_t(x) * 4;
-                if (seed != 0) {
-                    state ^= state << 13;
-                    state ^= state >> 17;
-                    state ^= state << 5;
-                }
-                p[0] = static_cast<uint8_t>(seed ? state : 0x20);
-                p[1] = static_cast<uint8_t>(seed ? state >> 8 : 0x80);
-                p[2] = static_cast<uint8_t>(seed ? state >> 16 : 0xE0);
-                p[3] = static_cast<uint8_t>(x + y);
-            }
-    }
-    PixelView View() const { return {bytes.data(), width, height, stride}; }
-
-    std::vector<uint8_t> Rgb() const {
-        std::vector<uint8_t> rgb;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const uint8_t* p = bytes.data() + stride * y + size_t(x) * 4;
-                rgb.insert(rgb.end(), {p[2], p[1], p[0]});
-            }
-        return rgb;
-    }
-};
+// Random colours from `seed`, or one colour for seed 0, with junk in the unused byte and past
+// each row.
+Picture MakePicture(int w, int h, size_t padding, uint32_t seed) {
+    Picture p(w, h, padding, 0x5A);
+    testing::XorShift random(seed);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            p.Set(x, y, seed ? random.Next() : 0xE08020u, static_cast<uint8_t>(x + y));
+    return p;
+}
 
 TEST(TiffEncoder, LibtiffReadsTheBaselineTagsAndEveryPixel) {
     const struct {
@@ -58,7 +36,7 @@ TEST(TiffEncoder, LibtiffReadsTheBaselineTagsAndEveryPixel) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
-        const Picture picture(c.w, c.h, c.padding, c.seed);
+        const Picture picture = MakePicture(c.w, c.h, c.padding, c.seed);
         const std::vector<uint8_t> file = EncodeTiff(picture.View());
         ASSERT_FALSE(file.empty());
         const decoders::TiffImage image = decoders::ReadTiff(file);
@@ -74,7 +52,7 @@ TEST(TiffEncoder, LibtiffReadsTheBaselineTagsAndEveryPixel) {
         EXPECT_EQ(image.resolutionUnit, 2);
         EXPECT_EQ(image.xResolution, 96.0f);
         EXPECT_EQ(image.yResolution, 96.0f);
-        EXPECT_TRUE(image.rgb == picture.Rgb()) << "pixels differ";
+        EXPECT_TRUE(image.rgb == picture.RgbBytes()) << "pixels differ";
     }
 }
 
@@ -89,7 +67,7 @@ TEST(TiffEncoder, DirectoryIsSortedAlignedAndStripsHoldAbout64KiB) {
     const struct { int w, h; } sizes[] = {{1, 1}, {1000, 1}, {1000, 100}, {1920, 1080}, {30000, 3}};
     for (const auto& size : sizes) {
         SCOPED_TRACE(std::to_string(size.w) + "x" + std::to_string(size.h));
-        const Picture picture(size.w, size.h, 0, 3);
+        const Picture picture = MakePicture(size.w, size.h, 0, 3);
         const std::vector<uint8_t> f = EncodeTiff(picture.View());
         ASSERT_GT(f.size(), 8u);
         EXPECT_EQ(std::string(f.begin(), f.begin() + 4), std::string("II*\0", 4));

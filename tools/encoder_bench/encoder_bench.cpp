@@ -23,31 +23,15 @@
 #include "capture/gif_palette.h"
 #include "capture/png_encoder.h"
 #include "capture/tiff_encoder.h"
+#include "synthetic_pictures.h"
 
 using namespace vellum;
 
 namespace {
 
-// Small, fast and the same everywhere, unlike the standard distributions.
-class Random {
-  public:
-    explicit Random(uint32_t seed) : state_(seed ? seed : 1) {}
-    uint32_t Next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_;
-    }
-    int Below(int n) { return static_cast<int>(Next() % static_cast<uint32_t>(n)); }
-
-  private:
-    uint32_t state_;
-};
-
-uint32_t Rgb(int r, int g, int b) {
-    const auto clamp = [](int v) { return static_cast<uint32_t>(std::min(255, std::max(0, v))); };
-    return clamp(r) << 16 | clamp(g) << 8 | clamp(b);
-}
+using testing::Picture;
+using testing::Rgb;
+using testing::XorShift;
 
 uint32_t Mix(uint32_t from, uint32_t to, double t) {
     const auto channel = [&](int shift) {
@@ -63,7 +47,7 @@ struct Glyph {
     float coverage[kHeight][kWidth] = {};
 };
 
-std::vector<Glyph> MakeGlyphs(Random& random) {
+std::vector<Glyph> MakeGlyphs(XorShift& random) {
     std::vector<Glyph> glyphs(60);
     for (Glyph& g : glyphs) {
         const auto ink = [&](int x, int y, float c) {
@@ -87,14 +71,14 @@ std::vector<Glyph> MakeGlyphs(Random& random) {
     return glyphs;
 }
 
+// A screen as the grab gives it: rows without padding, the unused bytes zero.
 class Screen {
   public:
-    Screen(int width, int height) : width(width), height(height), pixels(size_t(width) * height) {}
+    Screen(int width, int height) : width(width), height(height), picture(width, height, 0, 0) {}
 
     void Fill(int x0, int y0, int x1, int y1, uint32_t rgb) {
         for (int y = std::max(0, y0); y < std::min(height, y1); ++y)
-            for (int x = std::max(0, x0); x < std::min(width, x1); ++x)
-                pixels[size_t(y) * width + x] = rgb;
+            for (int x = std::max(0, x0); x < std::min(width, x1); ++x) picture.Set(x, y, rgb);
     }
 
     void Frame(int x0, int y0, int x1, int y1, uint32_t rgb) {
@@ -105,7 +89,7 @@ class Screen {
     }
 
     // Words of glyphs from (x0, y0) to x1 on `lines` lines, `spacing` apart, over a flat ground.
-    void Text(const std::vector<Glyph>& glyphs, Random& random, int x0, int y0, int x1, int lines,
+    void Text(const std::vector<Glyph>& glyphs, XorShift& random, int x0, int y0, int x1, int lines,
               int spacing, uint32_t ink, uint32_t ground) {
         for (int line = 0; line < lines; ++line) {
             const int end = x1 - random.Below(std::max(1, (x1 - x0) / 3));
@@ -126,7 +110,7 @@ class Screen {
     }
 
     // A photograph's smooth shapes with sensor noise.
-    void Photo(Random& random, int x0, int y0, int x1, int y1) {
+    void Photo(XorShift& random, int x0, int y0, int x1, int y1) {
         for (int y = std::max(0, y0); y < std::min(height, y1); ++y) {
             for (int x = std::max(0, x0); x < std::min(width, x1); ++x) {
                 const double u = x - x0, v = y - y0;
@@ -135,31 +119,30 @@ class Screen {
                 const double blob =
                     70 * std::exp(-((u - 300) * (u - 300) + (v - 250) * (v - 250)) / 9000.0);
                 const int n = random.Below(13) - 6;
-                pixels[size_t(y) * width + x] =
+                picture.Set(
+                    x, y,
                     Rgb(int(90 + 80 * sky + hill + blob) + n + random.Below(5) - 2,
                         int(110 + 60 * sky + hill * 0.7) + n + random.Below(5) - 2,
-                        int(150 + 90 * sky - hill * 0.5 - blob * 0.6) + n + random.Below(5) - 2);
+                        int(150 + 90 * sky - hill * 0.5 - blob * 0.6) + n + random.Below(5) - 2));
             }
         }
     }
 
-    PixelView View() const {
-        return {reinterpret_cast<const uint8_t*>(pixels.data()), width, height, size_t(width) * 4};
-    }
+    PixelView View() const { return picture.View(); }
 
     int width, height;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB, in memory blue, green, red, unused
+    Picture picture;
 
   private:
     void Draw(const Glyph& g, int x0, int y0, uint32_t ink, uint32_t ground) {
         for (int y = 0; y < Glyph::kHeight; ++y)
             for (int x = 0; x < Glyph::kWidth; ++x)
                 if (g.coverage[y][x] > 0 && x0 + x < width && y0 + y < height)
-                    pixels[size_t(y0 + y) * width + x0 + x] = Mix(ground, ink, g.coverage[y][x]);
+                    picture.Set(x0 + x, y0 + y, Mix(ground, ink, g.coverage[y][x]));
     }
 };
 
-void Window(Screen& s, const std::vector<Glyph>& glyphs, Random& random, int x0, int y0, int x1,
+void Window(Screen& s, const std::vector<Glyph>& glyphs, XorShift& random, int x0, int y0, int x1,
             int y1) {
     s.Fill(x0, y0, x1, y1, 0xFFFFFF);
     s.Fill(x0, y0, x1, y0 + 32, 0xF3F3F3);
@@ -170,7 +153,7 @@ void Window(Screen& s, const std::vector<Glyph>& glyphs, Random& random, int x0,
 }
 
 Screen TextAndPhoto(int width, int height) {
-    Random random(12345);
+    XorShift random(12345);
     const std::vector<Glyph> glyphs = MakeGlyphs(random);
     Screen s(width, height);
     for (int y = 0; y < height; ++y)
@@ -200,7 +183,7 @@ Screen TextAndPhoto(int width, int height) {
 }
 
 Screen PlainUi(int width, int height) {
-    Random random(777);
+    XorShift random(777);
     const std::vector<Glyph> glyphs = MakeGlyphs(random);
     Screen s(width, height);
     s.Fill(0, 0, width, height, 0xF0F0F0);
@@ -293,15 +276,16 @@ void GifRow(const char* name, int runs, const Screen& screen) {
     const Times q = Measure(runs, [&] { QuantizeForGif(view); });
     // The file holds these indices and this palette; the unit tests decode it to check that.
     const GifIndexedPicture indexed = QuantizeForGif(view);
+    const std::vector<uint32_t> pixels = screen.picture.Pixels();
     double squares = 0;
-    for (size_t i = 0; i < screen.pixels.size(); ++i) {
-        const uint32_t a = screen.pixels[i], b = indexed.palette[indexed.indices[i]];
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const uint32_t a = pixels[i], b = indexed.palette[indexed.indices[i]];
         for (int shift = 0; shift < 24; shift += 8) {
             const int d = int(a >> shift & 255) - int(b >> shift & 255);
             squares += d * d;
         }
     }
-    const double mse = squares / (3.0 * screen.pixels.size());
+    const double mse = squares / (3.0 * pixels.size());
     char psnr[32] = "exact";
     if (mse > 0)
         std::snprintf(psnr, sizeof psnr, "%.2f dB", 10 * std::log10(255.0 * 255.0 / mse));
