@@ -9,6 +9,8 @@
 //   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUM_SANITIZE=OFF
 //   cmake --build build/bench --target encoder_bench
 // --gif times the GIF encoder instead, with its file's size, palette and PSNR against the screen.
+// --bmp FILE (repeatable) takes the screens from BMP files instead, such as the grabs that
+// `capture_bench --keep=DIR` leaves (DIR/text-photo.bmp, plain-ui.bmp, busy.bmp).
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -16,6 +18,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <iterator>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -297,6 +302,40 @@ void GifRow(const char* name, int runs, const Screen& screen) {
     std::fflush(stdout);
 }
 
+uint32_t Le(const std::vector<uint8_t>& b, size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + i];
+    return v;
+}
+
+// A screen from an uncompressed 24- or 32-bit BMP file; false when the file is none.
+bool LoadBmp(const char* path, std::list<Screen>& screens) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)),
+                                 std::istreambuf_iterator<char>());
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || Le(b, 30, 4) != 0)
+        return false;
+    const int width = static_cast<int32_t>(Le(b, 18, 4));
+    const int rawHeight = static_cast<int32_t>(Le(b, 22, 4));
+    const int height = std::abs(rawHeight);
+    const int bpp = static_cast<int>(Le(b, 28, 2));
+    const size_t offset = Le(b, 10, 4);
+    const size_t stride = (static_cast<size_t>(width) * bpp / 8 + 3) & ~size_t{3};
+    if (width <= 0 || height <= 0 || (bpp != 24 && bpp != 32) ||
+        offset + stride * static_cast<size_t>(height) > b.size())
+        return false;
+    Screen& screen = screens.emplace_back(width, height);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row =
+            &b[offset + stride * static_cast<size_t>(rawHeight > 0 ? height - 1 - y : y)];
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = row + static_cast<size_t>(x) * (bpp / 8);
+            screen.Fill(x, y, x + 1, y + 1, uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0]);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -304,6 +343,7 @@ int main(int argc, char** argv) {
     bool big = false, threads = false;
     bool gif = false;
     int onlyFilter = -1, onlyStrategy = -1, onlyLevel = -1;
+    std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--runs" && i + 1 < argc)
@@ -320,10 +360,12 @@ int main(int argc, char** argv) {
             onlyLevel = std::atoi(argv[++i]);
         else if (arg == "--gif")
             gif = true;
+        else if (arg == "--bmp" && i + 1 < argc)
+            files.push_back(argv[++i]);
         else {
             std::fprintf(stderr,
                          "usage: encoder_bench [--runs N] [--4k] [--threads] [--filter NAME] "
-                         "[--strategy NAME] [--level N] [--gif]\n");
+                         "[--strategy NAME] [--level N] [--gif] [--bmp FILE]...\n");
             return 2;
         }
     }
@@ -336,10 +378,24 @@ int main(int argc, char** argv) {
         Screen screen;
     };
     std::vector<Named> screens;
-    screens.push_back({"text+photo", TextAndPhoto(1920, 1080)});
-    screens.push_back({"plain-ui", PlainUi(1920, 1080)});
-    if (big)
-        screens.push_back({"text+ph4k", TextAndPhoto(3840, 2160)});
+    std::list<Screen> loaded;
+    std::list<std::string> names;
+    for (const std::string& file : files) {
+        if (!LoadBmp(file.c_str(), loaded)) {
+            std::fprintf(stderr, "%s: not an uncompressed 24- or 32-bit BMP\n", file.c_str());
+            return 2;
+        }
+        const size_t slash = file.find_last_of('/');
+        std::string name = file.substr(slash == std::string::npos ? 0 : slash + 1);
+        names.push_back(name.substr(0, std::min<size_t>(10, name.find('.'))));
+        screens.push_back({names.back().c_str(), loaded.back()});
+    }
+    if (files.empty()) {
+        screens.push_back({"text+photo", TextAndPhoto(1920, 1080)});
+        screens.push_back({"plain-ui", PlainUi(1920, 1080)});
+        if (big)
+            screens.push_back({"text+ph4k", TextAndPhoto(3840, 2160)});
+    }
 
     if (gif) {
         for (const Named& n : screens) GifRow(n.name, runs, n.screen);
