@@ -16,7 +16,17 @@ BN_CLICKED = 0
 
 
 def files(out):
-    return sorted((p for p in out.iterdir()), key=lambda p: p.stat().st_mtime)
+    """The pictures in the folder, oldest first. A save still running has only its temporary
+    file, which is renamed (and gone) by the time it is looked at more closely."""
+    found = []
+    for p in out.iterdir():
+        if p.name.endswith(".vellum-part"):
+            continue
+        try:
+            found.append((p.stat().st_mtime, p))
+        except FileNotFoundError:
+            continue
+    return [p for _, p in sorted(found, key=lambda item: item[0])]
 
 
 def choose_continuous(vellum, interval):
