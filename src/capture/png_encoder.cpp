@@ -10,6 +10,8 @@
 #include <system_error>
 #include <thread>
 
+#include "capture/fast_deflate.h"
+
 namespace vellum {
 namespace {
 
@@ -17,7 +19,8 @@ constexpr size_t kBytesPerPixel = 3;
 constexpr size_t kWindowBytes = 32768;  // how far back deflate matches reach
 constexpr size_t kBatchBytes = 64 * 1024;
 constexpr size_t kMaxIdatBytes = 1024 * 1024;
-// adler32_combine takes a band's length as z_off_t, which is 32 bits on 64-bit Windows.
+// adler32_combine takes a band's length as z_off_t, which is 32 bits on 64-bit Windows; the
+// own coder's positions are 32 bits too.
 constexpr uint64_t kMaxBandBytes = uint64_t{1} << 30;
 
 void Put32(std::vector<uint8_t>& out, uint32_t v) {
@@ -266,6 +269,42 @@ void DeflateBand(const PixelView& picture, const PngOptions& options, bool only,
     }
 }
 
+// The same with the program's own coder, which always gets the scanlines just above the band
+// (that its matches may reach them) and is always joined to the other bands.
+void DeflateBandOwn(const PixelView& picture, const PngOptions& options, bool last, Band& band) {
+    try {
+        RowFilter rows(picture, options.filter);
+        const size_t rowBytes = rows.RowBytes();
+        band.bytes = rowBytes * static_cast<uint64_t>(band.end - band.first);
+        band.deflated.reserve(static_cast<size_t>(band.bytes / 4));
+        FastDeflater deflater(band.deflated);
+        std::vector<uint8_t> batch(std::max(kBatchBytes, rowBytes));
+        const int above =
+            std::min<int>(band.first, static_cast<int>((kWindowBytes + rowBytes - 1) / rowBytes));
+        rows.StartAt(band.first - above);
+        if (above > 0) {
+            std::vector<uint8_t> dictionary(rowBytes * above);
+            for (int i = 0; i < above; ++i)
+                rows.Filter(band.first - above + i, dictionary.data() + rowBytes * i);
+            deflater.Prime(dictionary.data(), dictionary.size());
+        }
+        size_t filled = 0;
+        for (int y = band.first; y < band.end; ++y) {
+            rows.Filter(y, batch.data() + filled);
+            filled += rowBytes;
+            if (y + 1 != band.end && filled + rowBytes <= batch.size())
+                continue;
+            band.adler = adler32_z(band.adler, batch.data(), filled);
+            deflater.Feed(batch.data(), filled);
+            filled = 0;
+        }
+        deflater.Finish(last);
+        band.ok = true;
+    } catch (const std::exception&) {
+        band.ok = false;  // out of memory
+    }
+}
+
 // Cuts the zlib stream, given in pieces, into IDAT chunks.
 class IdatWriter {
   public:
@@ -316,8 +355,9 @@ void PutChunk(std::vector<uint8_t>& file, const char type[4], const std::vector<
 
 // The two bytes that open a zlib stream of 32 KiB window, with zlib's own level hint.
 void PutZlibHeader(IdatWriter& idat, const PngOptions& options) {
-    const int level = options.level;
-    const bool fastest = options.strategy == PngStrategy::kRle ||
+    const int level = options.deflater == PngDeflater::kOwn ? 1 : options.level;
+    const bool fastest = options.deflater == PngDeflater::kOwn ||
+                         options.strategy == PngStrategy::kRle ||
                          options.strategy == PngStrategy::kHuffmanOnly || level < 2;
     const unsigned hint = fastest ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
     const unsigned cmf = 0x78;
@@ -327,25 +367,14 @@ void PutZlibHeader(IdatWriter& idat, const PngOptions& options) {
     idat.Append(header, 2);
 }
 
-}  // namespace
-
-std::vector<uint8_t> EncodePng(const PixelView& picture) {
-    return EncodePng(picture, {});
-}
-
-std::vector<uint8_t> EncodePng(const PixelView& picture, const PngOptions& options) {
-    if (!picture.bgrx || picture.width <= 0 || picture.height <= 0 ||
-        picture.stride / 4 < static_cast<size_t>(picture.width))
-        return {};
-    if (options.filter < PngFilter::kNone || options.filter > PngFilter::kAdaptive ||
-        options.strategy < PngStrategy::kDefault || options.strategy > PngStrategy::kHuffmanOnly ||
-        options.level < 0 || options.level > 9 || options.threads < 1)
-        return {};
+std::vector<uint8_t> EncodeWith(const PixelView& picture, const PngOptions& options) {
     try {
         const uint64_t rowBytes = 1 + uint64_t{kBytesPerPixel} * picture.width;
         const uint64_t total = rowBytes * picture.height;
+        // The own coder always works in bands, so that each stays within its limit.
         int bandCount = 1;
-        if (options.threads > 1 && rowBytes <= kMaxBandBytes) {
+        if ((options.threads > 1 || options.deflater == PngDeflater::kOwn) &&
+            rowBytes <= kMaxBandBytes) {
             const uint64_t needed = (total + kMaxBandBytes - 1) / kMaxBandBytes;
             bandCount = static_cast<int>(
                 std::min<uint64_t>(picture.height, std::max<uint64_t>(options.threads, needed)));
@@ -360,11 +389,17 @@ std::vector<uint8_t> EncodePng(const PixelView& picture, const PngOptions& optio
             bands[i].end = static_cast<int>(int64_t{picture.height} * (i + 1) / bandCount);
         }
 
-        const bool only = bandCount == 1;
+        // zlib writes the whole stream of a single band; the joined bands get their header
+        // and check value here.
+        const bool only = bandCount == 1 && options.deflater == PngDeflater::kZlib;
         const int workers = std::min(options.threads, bandCount);
         auto work = [&](int worker) {
-            for (int i = worker; i < bandCount; i += workers)
-                DeflateBand(picture, options, only, i + 1 == bandCount, bands[i]);
+            for (int i = worker; i < bandCount; i += workers) {
+                if (options.deflater == PngDeflater::kOwn)
+                    DeflateBandOwn(picture, options, i + 1 == bandCount, bands[i]);
+                else
+                    DeflateBand(picture, options, only, i + 1 == bandCount, bands[i]);
+            }
         };
         std::vector<std::thread> helpers;
         helpers.reserve(workers);  // no reallocation once threads run
@@ -417,6 +452,36 @@ std::vector<uint8_t> EncodePng(const PixelView& picture, const PngOptions& optio
     } catch (const std::exception&) {
         return {};  // out of memory
     }
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const PixelView& picture) {
+    return EncodePng(picture, {});
+}
+
+std::vector<uint8_t> EncodePng(const PixelView& picture, const PngOptions& options) {
+    if (!picture.bgrx || picture.width <= 0 || picture.height <= 0 ||
+        picture.stride / 4 < static_cast<size_t>(picture.width))
+        return {};
+    if (options.filter < PngFilter::kNone || options.filter > PngFilter::kAdaptive ||
+        options.strategy < PngStrategy::kDefault || options.strategy > PngStrategy::kHuffmanOnly ||
+        options.deflater < PngDeflater::kOwn || options.deflater > PngDeflater::kZlib ||
+        options.level < 0 || options.level > 9 || options.threads < 1)
+        return {};
+    std::vector<uint8_t> file = EncodeWith(picture, options);
+    const double scanlines = (1.0 + 3.0 * picture.width) * picture.height;
+    if (!file.empty() && options.filter != PngFilter::kNone &&
+        file.size() < options.unfilteredRetryBelow * scanlines) {
+        // A flat interface: its text and icons repeat byte for byte along the rows, which
+        // filtering against the row above hides from the matcher.
+        PngOptions unfiltered = options;
+        unfiltered.filter = PngFilter::kNone;
+        std::vector<uint8_t> plain = EncodeWith(picture, unfiltered);
+        if (!plain.empty() && plain.size() < file.size())
+            file.swap(plain);
+    }
+    return file;
 }
 
 }  // namespace vellum

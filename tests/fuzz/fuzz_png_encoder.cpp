@@ -1,4 +1,4 @@
-// The PNG encoder: any small picture, with any filter, level, strategy and number of bands,
+// The PNG encoder: any small picture, with any filter, coder, level, strategy and number of bands,
 // gives a file that libpng reads back (CRCs and Adler-32 checked) to exactly its pixels.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const int padding = data.ConsumeIntegralInRange(0, 9);
     vellum::PngOptions options;
     options.filter = static_cast<vellum::PngFilter>(data.ConsumeIntegralInRange(0, 5));
+    options.deflater = static_cast<vellum::PngDeflater>(data.ConsumeIntegralInRange(0, 1));
     options.level = data.ConsumeIntegralInRange(0, 9);
     options.strategy = static_cast<vellum::PngStrategy>(data.ConsumeIntegralInRange(0, 3));
     options.threads = data.ConsumeIntegralInRange(1, 3);

@@ -165,7 +165,7 @@ TEST(PngEncoder, EveryFilterRoundTripsAtOddSizes) {
     }
 }
 
-TEST(PngEncoder, LevelsStrategiesAndBandsGiveTheSamePixels) {
+TEST(PngEncoder, ZlibLevelsStrategiesAndBandsGiveTheSamePixels) {
     const struct {
         int level;
         PngStrategy strategy;
@@ -187,9 +187,11 @@ TEST(PngEncoder, LevelsStrategiesAndBandsGiveTheSamePixels) {
         const Picture picture = ScreenLike(c.w, c.h);
         PngOptions options;
         options.filter = PngFilter::kPaeth;
+        options.deflater = PngDeflater::kZlib;
         options.level = c.level;
         options.strategy = c.strategy;
         options.threads = c.threads;
+        options.unfilteredRetryBelow = 0;
         const std::vector<uint8_t> file = EncodePng(picture.View(), options);
         ASSERT_FALSE(file.empty());
         int idats = 0;
@@ -197,6 +199,79 @@ TEST(PngEncoder, LevelsStrategiesAndBandsGiveTheSamePixels) {
         for (int type : FilterBytes(scanlines, c.w, c.h)) ASSERT_EQ(type, 4);  // Paeth
         ExpectDecodesTo(file, picture);
     }
+}
+
+TEST(PngEncoder, OwnCoderBandsJoinIntoOneStream) {
+    // Bands of one row, bands that reach back less than the window, a remainder of rows.
+    const struct {
+        int threads, w, h;
+    } cases[] = {
+        {1, 97, 41},   {2, 97, 1},      {2, 97, 2},      {3, 5, 5},
+        {7, 300, 200}, {2, 1921, 1081}, {5, 1921, 1081},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.threads) + " threads " + std::to_string(c.w) + "x" +
+                     std::to_string(c.h));
+        for (const Picture& picture : {ScreenLike(c.w, c.h), Noise(c.w, c.h)}) {
+            PngOptions options;
+            options.threads = c.threads;
+            options.unfilteredRetryBelow = 0;
+            const std::vector<uint8_t> file = EncodePng(picture.View(), options);
+            ASSERT_FALSE(file.empty());
+            int idats = 0;
+            const std::vector<uint8_t> scanlines = Scanlines(file, c.w, c.h, &idats);
+            for (int type : FilterBytes(scanlines, c.w, c.h)) ASSERT_EQ(type, 2);  // Up
+            ExpectDecodesTo(file, picture);
+        }
+    }
+    // Matches reach across the joins: a screen of repeating rows costs no more in bands.
+    const Picture screen = ScreenLike(1920, 1080);
+    PngOptions one, two;
+    one.threads = 1;
+    two.threads = 2;
+    one.unfilteredRetryBelow = two.unfilteredRetryBelow = 0;
+    EXPECT_LT(EncodePng(screen.View(), two).size(), EncodePng(screen.View(), one).size() + 64);
+}
+
+// Every row of a line the same few words in an order of its own: unfiltered, each word repeats byte for
+// byte along the rows; against the row above, which holds other words, it does not.
+Picture WordsOnPanels(int w, int h) {
+    Picture p(w, h, 0, 0xA5);
+    XorShift random(21);
+    uint32_t words[4][16];
+    for (auto& word : words)
+        for (uint32_t& rgb : word) rgb = random.Below(3) == 0 ? 0x202020 : 0xF0F0F0;
+    for (int y = 0; y < h; ++y) {
+        const int shift = random.Below(16);
+        int word = random.Below(4);
+        for (int x = 0; x < w; ++x) {
+            if ((x + shift) % 16 == 0)
+                word = random.Below(4);
+            // Lines of words between flat bands, as text has.
+            p.Set(x, y, y % 24 < 12 ? words[word][(x + shift) % 16] : 0xF0F0F0, Junk(x, y));
+        }
+    }
+    return p;
+}
+
+TEST(PngEncoder, AFlatInterfaceIsTriedUnfilteredAndTheSmallerKept) {
+    const Picture panels = WordsOnPanels(640, 360);
+    PngOptions upOnly;
+    upOnly.unfilteredRetryBelow = 0;
+    PngOptions none;
+    none.filter = PngFilter::kNone;
+    const size_t up = EncodePng(panels.View(), upOnly).size();
+    const std::vector<uint8_t> chosen = EncodePng(panels.View());
+    ASSERT_LT(EncodePng(panels.View(), none).size(), up) << "the fixture must favour no filter";
+    ASSERT_LT(up, 640 * 360 * 3 / 10) << "and compress to less than a tenth";
+    EXPECT_EQ(chosen, EncodePng(panels.View(), none));
+    ExpectDecodesTo(chosen, panels);
+
+    // A photograph is filtered as asked: no second encoding.
+    const Picture noise = Noise(640, 360);
+    const std::vector<uint8_t> photo = EncodePng(noise.View());
+    int idats = 0;
+    for (int type : FilterBytes(Scanlines(photo, 640, 360, &idats), 640, 360)) ASSERT_EQ(type, 2);
 }
 
 TEST(PngEncoder, FlatScreenCompressesToAFewKilobytes) {
@@ -255,6 +330,9 @@ TEST(PngEncoder, RejectsEmptyOrMalformedViewsAndSettings) {
     options = {};
     options.strategy = static_cast<PngStrategy>(4);
     EXPECT_TRUE(EncodePng(good, options).empty());
+    options = {};
+    options.deflater = static_cast<PngDeflater>(2);
+    EXPECT_TRUE(EncodePng(good, options).empty());
 }
 
 TEST(PngEncoder, PngcheckAcceptsTheFile) {
@@ -263,16 +341,20 @@ TEST(PngEncoder, PngcheckAcceptsTheFile) {
 #else
     const Picture picture = ScreenLike(1921, 1081);
     for (int threads : {1, 2}) {
-        PngOptions options;
-        options.threads = threads;
-        const std::string path =
-            ::testing::TempDir() + "vellum_png_" + std::to_string(threads) + ".png";
-        const std::vector<uint8_t> file = EncodePng(picture.View(), options);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-        const std::string command = std::string(VELLUM_PNGCHECK) + " -q '" + path + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        std::remove(path.c_str());
+        for (PngDeflater deflater : {PngDeflater::kOwn, PngDeflater::kZlib}) {
+            PngOptions options;
+            options.threads = threads;
+            options.deflater = deflater;
+            const std::string path = ::testing::TempDir() + "vellum_png_" +
+                                     std::to_string(threads) + "_" +
+                                     std::to_string(static_cast<int>(deflater)) + ".png";
+            const std::vector<uint8_t> file = EncodePng(picture.View(), options);
+            std::ofstream(path, std::ios::binary)
+                .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+            const std::string command = std::string(VELLUM_PNGCHECK) + " -q '" + path + "'";
+            EXPECT_EQ(std::system(command.c_str()), 0) << command;
+            std::remove(path.c_str());
+        }
     }
 #endif
 }

@@ -3,9 +3,10 @@
 // zlib level x strategy, in one thread, and of the TIFF file, for synthetic screens: "text+photo"
 // (a window of text on white beside a photograph with noise) and "plain-ui" (flat panels,
 // buttons, a little text), both at 1920x1080, and with --4k also the first at 3840x2160.
-// --threads adds the default settings deflated in 1, 2 and 4 bands at once; --filter, --strategy
-// and --level keep only those rows. Level 0 (stored) shows the filters' own time. Build it in a
-// Release tree without sanitizers for figures worth reading:
+// Each filter is deflated by the program's own coder (strategy "own") and by zlib. --threads adds
+// the default settings deflated in 1, 2 and 4 bands at once; --filter, --strategy and --level
+// keep only those rows, --own and --zlib only that coder's. Level 0 (stored) shows the filters' own
+// time. Build it in a Release tree without sanitizers for figures worth reading:
 //   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUM_SANITIZE=OFF
 //   cmake --build build/bench --target encoder_bench
 // --gif times the GIF encoder instead, with its file's size, palette and PSNR against the screen.
@@ -267,10 +268,12 @@ int IndexOf(const char* const* names, int count, const char* name) {
 void Row(const char* screen, const PngOptions& o, int runs, const PixelView& view) {
     size_t bytes = 0;
     const Times t = Measure(runs, [&] { bytes = EncodePng(view, o).size(); });
-    std::printf("%-10s %-9s %5d  %-9s %7d %9.1f %8.1f %11zu %8.3f\n", screen,
-                kFilterNames[static_cast<int>(o.filter)], o.level,
-                kStrategyNames[static_cast<int>(o.strategy)], o.threads, t.wallMs, t.cpuMs, bytes,
-                bytes / 1e6);
+    const bool own = o.deflater == PngDeflater::kOwn;
+    const std::string level = own ? "-" : std::to_string(o.level);
+    std::printf("%-10s %-9s %5s  %-9s %7d %9.1f %8.1f %11zu %8.3f\n", screen,
+                kFilterNames[static_cast<int>(o.filter)], level.c_str(),
+                own ? "own" : kStrategyNames[static_cast<int>(o.strategy)], o.threads, t.wallMs,
+                t.cpuMs, bytes, bytes / 1e6);
     std::fflush(stdout);
 }
 
@@ -341,7 +344,7 @@ bool LoadBmp(const char* path, std::list<Screen>& screens) {
 int main(int argc, char** argv) {
     int runs = 3;
     bool big = false, threads = false;
-    bool gif = false;
+    bool gif = false, ownOnly = false, zlibOnly = false;
     int onlyFilter = -1, onlyStrategy = -1, onlyLevel = -1;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
@@ -358,14 +361,19 @@ int main(int argc, char** argv) {
             onlyStrategy = IndexOf(kStrategyNames, 4, argv[++i]);
         else if (arg == "--level" && i + 1 < argc)
             onlyLevel = std::atoi(argv[++i]);
+        else if (arg == "--own")
+            ownOnly = true;
+        else if (arg == "--zlib")
+            zlibOnly = true;
         else if (arg == "--gif")
             gif = true;
         else if (arg == "--bmp" && i + 1 < argc)
             files.push_back(argv[++i]);
         else {
-            std::fprintf(stderr,
-                         "usage: encoder_bench [--runs N] [--4k] [--threads] [--filter NAME] "
-                         "[--strategy NAME] [--level N] [--gif] [--bmp FILE]...\n");
+            std::fprintf(
+                stderr,
+                "usage: encoder_bench [--runs N] [--4k] [--threads] [--filter NAME] "
+                "[--strategy NAME] [--level N] [--own | --zlib] [--gif] [--bmp FILE]...\n");
             return 2;
         }
     }
@@ -409,6 +417,14 @@ int main(int argc, char** argv) {
         for (int f = 0; f < 6; ++f) {
             if (onlyFilter >= 0 && f != onlyFilter)
                 continue;
+            if (!zlibOnly) {
+                PngOptions o;
+                o.filter = static_cast<PngFilter>(f);
+                o.threads = 1;
+                Row(n.name, o, runs, view);
+            }
+            if (ownOnly)
+                continue;
             for (int level : levels) {
                 if (onlyLevel >= 0 && level != onlyLevel)
                     continue;
@@ -418,6 +434,7 @@ int main(int argc, char** argv) {
                         continue;
                     PngOptions o;
                     o.filter = static_cast<PngFilter>(f);
+                    o.deflater = PngDeflater::kZlib;
                     o.level = level;
                     o.strategy = static_cast<PngStrategy>(s);
                     o.threads = 1;
