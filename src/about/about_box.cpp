@@ -4,7 +4,7 @@
 
 #include "about/about_design.h"
 #include "about/version_info.h"
-#include "app/main_window_rules.h"
+#include "base/command_lines.h"
 #include "platform/process.h"
 #include "platform/utf16.h"
 
@@ -52,7 +52,7 @@ AboutBoxActions AboutBoxActions::Platform() {
 AboutBox::AboutBox(AboutBoxActions actions)
     : ui::Form(AboutFormDesign()),
       actions_(std::move(actions)),
-      exeBaseName_(ExeBaseName(ExecutablePath())) {}
+      exeBaseName_(ExecutableBaseName()) {}
 
 AboutBox::~AboutBox() {
     if (IsOpen())

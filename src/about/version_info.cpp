@@ -20,11 +20,11 @@ struct VersionApi {
 
 // Null when version.dll or one of its functions is missing.
 const VersionApi* BindVersionApi() {
-    static const ScopedModule library = LoadSystemLibrary(L"version.dll");
+    static const UniqueModule library = LoadSystemLibrary(L"version.dll");
     static const VersionApi api{
-        library.Function<decltype(&GetFileVersionInfoSizeW)>("GetFileVersionInfoSizeW"),
-        library.Function<decltype(&GetFileVersionInfoW)>("GetFileVersionInfoW"),
-        library.Function<decltype(&VerQueryValueW)>("VerQueryValueW")};
+        ModuleFunction<decltype(&GetFileVersionInfoSizeW)>(library, "GetFileVersionInfoSizeW"),
+        ModuleFunction<decltype(&GetFileVersionInfoW)>(library, "GetFileVersionInfoW"),
+        ModuleFunction<decltype(&VerQueryValueW)>(library, "VerQueryValueW")};
     return api.getInfoSize && api.getInfo && api.queryValue ? &api : nullptr;
 }
 

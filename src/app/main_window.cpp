@@ -3,13 +3,15 @@
 #include "about/about_box.h"
 #include "app/main_form_design.h"
 #include "app/main_window_rules.h"
+#include "base/command_lines.h"
+#include "base/program_identity.h"
 #include "capture/image_encoder.h"
 #include "hotkeys/hooks.h"
 #include "hotkeys/topmost.h"
 #include "platform/autorun.h"
 #include "platform/common_dialogs.h"
-#include "platform/control_styling.h"
-#include "platform/file_system.h"
+#include "ui/control_styling.h"
+#include "capture/file_system.h"
 #include "platform/input_box.h"
 #include "platform/process.h"
 #include "platform/utf16.h"
@@ -68,7 +70,7 @@ void PutBitmapOnClipboard(HWND owner, UniqueBitmap bitmap) {
     if (!open)
         return;
     if (EmptyClipboard() && SetClipboardData(CF_BITMAP, bitmap.get()))
-        bitmap.release();
+        (void)bitmap.release();  // the clipboard deletes it
     CloseClipboard();
 }
 
@@ -76,7 +78,7 @@ void PutBitmapOnClipboard(HWND owner, UniqueBitmap bitmap) {
 
 MainWindow::MainWindow()
     : ui::Form(MainFormDesign()),
-      applicationName_(ApplicationName(ExeBaseName(ExecutablePath()))),
+      applicationName_(SettingsApplicationName()),
       stateKeeper_(*this),
       toolPath_(SettingsStoreKey(applicationName_, design().name), kToolPathKey, kDefaultToolPath),
       borderTag_(SettingsStoreKey(applicationName_, design().name), kBorderTagKey,

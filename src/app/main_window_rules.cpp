@@ -54,36 +54,4 @@ std::string SaveRefusedStatus(const std::string& path, const std::string& reason
     return SaveFailedStatus(path) + " (" + reason + ")";
 }
 
-bool IsUsableToolPath(const std::string& toolPath) {
-    for (const char c : toolPath)
-        if (c == '"' || static_cast<unsigned char>(c) < 0x20)
-            return false;
-    return true;
-}
-
-std::string ToolCommandLine(const std::string& toolPath, const std::string& fileName) {
-    return "\"" + toolPath + "\" \"" + fileName + "\"";
-}
-
-std::string ExplorerCommandLine(const std::string& folder) {
-    return "explorer \"" + folder + "\"";
-}
-
-std::string ExeBaseName(const std::string& exePath) {
-    const size_t slash = exePath.find_last_of("\\/");
-    std::string name = slash == std::string::npos ? exePath : exePath.substr(slash + 1);
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0)
-        name.erase(dot);
-    return name;
-}
-
-std::string ApplicationName(const std::string& exeBaseName) {
-    return "PXGR_" + exeBaseName;
-}
-
-std::string SettingsStoreKey(const std::string& applicationName, const std::string& section) {
-    return "Software\\" + applicationName + "\\" + section;
-}
-
 }  // namespace vellum

@@ -1,6 +1,6 @@
 #pragma once
 // Decisions of the main window that need no platform: start-up mode, folder text, stored values,
-// status texts and the command lines it starts.
+// status texts.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,22 +52,6 @@ std::string SaveFailedStatus(const std::string& path);
 // The same for a capture whose name the platform would misread: what is wrong follows the name.
 std::string SaveRefusedStatus(const std::string& path, const std::string& reason);
 
-// A tool path that a command line can carry as one quoted argument (no double quote, no control
-// character); the tool is not started with any other.
-bool IsUsableToolPath(const std::string& toolPath);
 inline constexpr const char* kUnusableToolPathStatus = "程序路径不能含有双引号或控制字符";
-
-// "tool" "file": both quoted, so paths with blanks reach the tool as one argument each. Neither
-// may hold a double quote (no file name can): nothing else in a path ends a quoted argument, and
-// no shell reads the line, so & ^ % stay plain characters.
-std::string ToolCommandLine(const std::string& toolPath, const std::string& fileName);
-std::string ExplorerCommandLine(const std::string& folder);
-
-// The executable's file name without folder and extension.
-std::string ExeBaseName(const std::string& exePath);
-// "PXGR_" + base name: the settings store's application name and the INI section.
-std::string ApplicationName(const std::string& exeBaseName);
-// Registry key of the per-user settings store for an application and section.
-std::string SettingsStoreKey(const std::string& applicationName, const std::string& section);
 
 }  // namespace vellum

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "capture/bmp_format.h"
-#include "capture/gdi_handles.h"
+#include "platform/scoped_win.h"
 
 namespace vellum {
 namespace {
@@ -15,38 +15,18 @@ struct BitmapInfo256 {
     RGBQUAD colors[256];
 };
 
-class ScopedFile {
-  public:
-    explicit ScopedFile(const std::wstring& name)
-        : h_(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ScopedFile(const ScopedFile&) = delete;
-    ScopedFile& operator=(const ScopedFile&) = delete;
-    ~ScopedFile() { Close(); }
-
-    bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool Write(const uint8_t* data, size_t size) {
-        while (size > 0) {
-            const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-            DWORD written = 0;
-            if (!WriteFile(h_, data, chunk, &written, nullptr) || written != chunk)
-                return false;
-            data += chunk;
-            size -= chunk;
-        }
-        return true;
-    }
-    bool Close() {
-        if (!ok())
+// Writes all of a buffer, in pieces that WriteFile can take.
+bool WriteAll(HANDLE file, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr) || written != chunk)
             return false;
-        const bool closed = CloseHandle(h_) != 0;
-        h_ = INVALID_HANDLE_VALUE;
-        return closed;
+        data += chunk;
+        size -= chunk;
     }
-
-  private:
-    HANDLE h_;
-};
+    return true;
+}
 
 // Reads the pixel rows (bottom-up) and the colour table or masks of the bitmap at layout's depth.
 bool ReadBits(HBITMAP bitmap, const BmpLayout& layout, std::vector<uint8_t>& pixels,
@@ -114,13 +94,14 @@ bool WriteBmpFile(HBITMAP bitmap, const std::wstring& fileName) {
     if (headers.size() != layout->pixelOffset)
         return false;
 
-    ScopedFile file(fileName);
-    if (!file.ok())
+    UniqueHandle file(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
-    const bool written = file.Write(headers.data(), headers.size()) &&
-                         file.Write(pixels.data(), pixels.size()) && file.Close();
+    const bool written = WriteAll(file.get(), headers.data(), headers.size()) &&
+                         WriteAll(file.get(), pixels.data(), pixels.size()) && file.Close();
     if (!written) {
-        file.Close();
+        file.reset();
         DeleteFileW(fileName.c_str());
     }
     return written;

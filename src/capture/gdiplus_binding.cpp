@@ -9,8 +9,8 @@ namespace vellum {
 namespace {
 
 template <typename Fn>
-bool Resolve(const ScopedModule& module, const char* name, Fn& fn, GdiplusBindFault* fault) {
-    fn = module.Function<Fn>(name);
+bool Resolve(const UniqueModule& module, const char* name, Fn& fn, GdiplusBindFault* fault) {
+    fn = ModuleFunction<Fn>(module, name);
     if (fn)
         return true;
     if (fault)
@@ -22,12 +22,12 @@ bool Resolve(const ScopedModule& module, const char* name, Fn& fn, GdiplusBindFa
 
 const GdiplusApi* BindGdiplus(GdiplusBindFault* fault) {
     static GdiplusApi api;
-    static ScopedModule library;
+    static UniqueModule library;
     if (library)
         return &api;
 
     // From system32 only: a gdiplus.dll beside the program is never loaded.
-    ScopedModule module = LoadSystemLibrary(L"gdiplus.dll");
+    UniqueModule module = LoadSystemLibrary(L"gdiplus.dll");
     if (!module) {
         if (fault)
             *fault = GdiplusBindFault{GetLastError(), "gdiplus.dll"};

@@ -7,7 +7,7 @@ namespace {
 
 // Paints a one-pixel frame of `color` over the outermost ring of the picture in `dc`.
 void DrawBorder(HDC dc, int32_t color, int32_t width, int32_t height) {
-    ScopedPen pen(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(FrameColorOrRed(color))));
+    UniquePen pen(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(FrameColorOrRed(color))));
     ScopedSelectObject selected(dc, pen.get());
     MoveToEx(dc, 0, 0, nullptr);
     for (const PixelPoint& p : BorderPath(width, height)) LineTo(dc, p.x, p.y);

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "capture/gdi_handles.h"
+#include "platform/scoped_win.h"
 
 namespace vellum {
 

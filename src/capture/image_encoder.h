@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "capture/gdi_handles.h"
+#include "platform/scoped_win.h"
 
 namespace vellum {
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "capture/gdi_handles.h"
+#include "platform/scoped_win.h"
 #include "capture/gif_encoder.h"
 #include "capture/pixel_view.h"
 #include "capture/png_encoder.h"
 #include "capture/tiff_encoder.h"
-#include "platform/scoped_handle.h"
+#include "platform/scoped_win.h"
 
 namespace vellum {
 namespace {
@@ -59,7 +59,7 @@ bool WriteWithOwnEncoder(HBITMAP bitmap, const std::wstring& fileName, OwnFormat
         return false;
     bool written = false;
     {
-        ScopedHandle file(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        UniqueHandle file(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file)
             return false;
@@ -71,7 +71,7 @@ bool WriteWithOwnEncoder(HBITMAP bitmap, const std::wstring& fileName, OwnFormat
                 WriteFile(file.get(), bytes.data() + done, chunk, &put, nullptr) && put == chunk;
             done += put;
         }
-        if (!CloseHandle(file.Release()))
+        if (!file.Close())
             written = false;
     }
     if (!written)

@@ -1,6 +1,7 @@
 #include "hotkeys/info_tip.h"
 
-#include "hotkeys/twips.h"
+#include "ui/control_design.h"
+#include "platform/scoped_win.h"
 #include "platform/utf16.h"
 #include "ui/dpi.h"
 
@@ -19,24 +20,21 @@ bool InfoTip::EnsureWindow() {
     if (hwnd())
         return true;
     dpi_ = ui::SystemDpi();
-    margin_ = TwipsToPixelsAtLeastOne(kMarginTwips, dpi_);
+    margin_ = ui::TwipsToPixelsAtLeastOne(kMarginTwips, dpi_);
     if (!font_) {
         const LOGFONTW lf = ui::MessageFontForDpi(dpi_);
-        font_ = CreateFontIndirectW(&lf);
+        font_.reset(CreateFontIndirectW(&lf));
     }
     return CreateTopLevel(kTipClass, L"", WS_POPUP,
                           WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, 0, 0, 1, 1, nullptr);
 }
 
 SIZE InfoTip::MeasureLabel() const {
-    HDC dc = GetDC(hwnd());
-    HGDIOBJ old = font_ ? SelectObject(dc, font_) : nullptr;
+    const ScopedGetDC dc(hwnd());
+    const ScopedSelectObject font(dc, font_.get());
     RECT r{0, 0, 0, 0};
     DrawTextW(dc, wideText_.c_str(), static_cast<int>(wideText_.size()), &r,
               kTextFormat | DT_CALCRECT);
-    if (old)
-        SelectObject(dc, old);
-    ReleaseDC(hwnd(), dc);
     return {r.right - r.left, r.bottom - r.top};
 }
 
@@ -47,8 +45,8 @@ void InfoTip::ShowInfo(const std::string& info, int32_t x, int32_t y, bool isPix
     wideText_ = Widen(info);
     label_ = MeasureLabel();
     if (!isPixel) {
-        x = TwipsToPixels(x, dpi_);
-        y = TwipsToPixels(y, dpi_);
+        x = ui::TwipsToPixels(x, dpi_);
+        y = ui::TwipsToPixels(y, dpi_);
     }
     SetWindowPos(hwnd(), HWND_TOPMOST, x, y, label_.cx + 2 * margin_, label_.cy + 2 * margin_,
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -63,33 +61,22 @@ void InfoTip::Hide() {
 void InfoTip::CloseIt() {
     if (hwnd())
         DestroyWindow(hwnd());
-    if (font_) {
-        DeleteObject(font_);
-        font_ = nullptr;
-    }
+    font_.reset();
     text_.clear();
     wideText_.clear();
 }
 
 void InfoTip::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd(), &ps);
+    const ScopedPaint dc(hwnd());
     RECT client;
     GetClientRect(hwnd(), &client);
-    HBRUSH margin = CreateSolidBrush(kMarginColor);
-    FillRect(dc, &client, margin);
-    DeleteObject(margin);
+    FillRect(dc, &client, UniqueBrush(CreateSolidBrush(kMarginColor)).get());
     RECT label{margin_, margin_, margin_ + label_.cx, margin_ + label_.cy};
-    HBRUSH back = CreateSolidBrush(kLabelColor);
-    FillRect(dc, &label, back);
-    DeleteObject(back);
-    HGDIOBJ old = font_ ? SelectObject(dc, font_) : nullptr;
+    FillRect(dc, &label, UniqueBrush(CreateSolidBrush(kLabelColor)).get());
+    const ScopedSelectObject font(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kTextColor);
     DrawTextW(dc, wideText_.c_str(), static_cast<int>(wideText_.size()), &label, kTextFormat);
-    if (old)
-        SelectObject(dc, old);
-    EndPaint(hwnd(), &ps);
 }
 
 LRESULT InfoTip::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

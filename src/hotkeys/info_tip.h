@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/scoped_win.h"
 #include "ui/window.h"
 
 namespace vellum::hotkeys {
@@ -41,7 +42,7 @@ class InfoTip : public ui::Window {
 
     std::string text_;
     std::wstring wideText_;
-    HFONT font_ = nullptr;
+    UniqueFont font_;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     int margin_ = 1;
     SIZE label_{0, 0};

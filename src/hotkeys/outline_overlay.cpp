@@ -1,6 +1,7 @@
 #include "hotkeys/outline_overlay.h"
 
-#include "hotkeys/twips.h"
+#include "ui/control_design.h"
+#include "platform/scoped_win.h"
 #include "ui/dpi.h"
 #include "ui/window.h"
 
@@ -26,14 +27,10 @@ class OutlineEdge : public ui::Window {
             case WM_ERASEBKGND:
                 return 1;
             case WM_PAINT: {
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(hwnd(), &ps);
-                HBRUSH brush = CreateSolidBrush(overlay_.color_);
+                const ScopedPaint dc(hwnd());
                 RECT client;
                 GetClientRect(hwnd(), &client);
-                FillRect(dc, &client, brush);
-                DeleteObject(brush);
-                EndPaint(hwnd(), &ps);
+                FillRect(dc, &client, UniqueBrush(CreateSolidBrush(overlay_.color_)).get());
                 return 0;
             }
             case WM_MOUSEACTIVATE:
@@ -54,7 +51,7 @@ class OutlineEdge : public ui::Window {
 
 OutlineOverlay::OutlineOverlay() {
     dpi_ = ui::SystemDpi();
-    thickness_ = TwipsToPixelsAtLeastOne(kEdgeTwips, dpi_);
+    thickness_ = ui::TwipsToPixelsAtLeastOne(kEdgeTwips, dpi_);
     for (auto& edge : edges_) {
         edge = std::make_unique<OutlineEdge>(*this, thickness_);
         if (edge->hwnd())
@@ -96,10 +93,10 @@ void OutlineOverlay::ShowWindowRect(HWND hwnd) {
 void OutlineOverlay::ShowRect(int32_t left, int32_t top, int32_t width, int32_t height,
                               bool usePixel, HWND owner) {
     if (!usePixel) {
-        left = TwipsToPixels(left, dpi_);
-        top = TwipsToPixels(top, dpi_);
-        width = TwipsToPixels(width, dpi_);
-        height = TwipsToPixels(height, dpi_);
+        left = ui::TwipsToPixels(left, dpi_);
+        top = ui::TwipsToPixels(top, dpi_);
+        width = ui::TwipsToPixels(width, dpi_);
+        height = ui::TwipsToPixels(height, dpi_);
     }
     const int t = thickness_;
     const RECT placement[4] = {

@@ -1,16 +1,12 @@
 #include "platform/autorun_entry.h"
 
-#include "app/main_window_rules.h"
+#include "base/path_utils.h"
+#include "base/program_identity.h"
 
 namespace vellum {
 
-std::string ExeFolder(const std::string& exePath) {
-    const size_t slash = exePath.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : exePath.substr(0, slash);
-}
-
 std::string QuotedExeCommand(const std::string& exePath) {
-    const std::string folder = ExeFolder(exePath);
+    const std::string folder = GetParentPath(exePath);
     const std::string file = ExeBaseName(exePath) + ".exe";
     return "\"" + (folder.empty() ? file : folder + "\\" + file) + "\"";
 }

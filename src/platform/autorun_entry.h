@@ -9,9 +9,6 @@ inline constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\Curren
 // The argument that starts the program without showing its window.
 inline constexpr const char* kBackgroundArgument = "/a";
 
-// The executable's folder without a trailing separator ("" for a bare file name).
-std::string ExeFolder(const std::string& exePath);
-
 // "\"<folder>\<base name>.exe\"": the executable's full path in double quotes, so that a folder
 // with blanks stays one argument.
 std::string QuotedExeCommand(const std::string& exePath);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/scoped_win.h"
 #include "platform/utf16.h"
 
 namespace vellum {
@@ -39,35 +40,6 @@ bool SameFolder(std::wstring a, std::wstring b) {
     }
     return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
-
-// The folder dialog's resizable style needs OLE on the calling thread, apartment-threaded.
-// Balanced: only a successful initialisation is undone.
-class OleScope {
-  public:
-    OleScope() : result_(OleInitialize(nullptr)) {}
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-    ~OleScope() {
-        if (SUCCEEDED(result_))
-            OleUninitialize();
-    }
-
-  private:
-    HRESULT result_;
-};
-
-// An item list from the shell, freed with the task allocator.
-class ScopedItemList {
-  public:
-    explicit ScopedItemList(PIDLIST_ABSOLUTE items) : items_(items) {}
-    ScopedItemList(const ScopedItemList&) = delete;
-    ScopedItemList& operator=(const ScopedItemList&) = delete;
-    ~ScopedItemList() { CoTaskMemFree(items_); }
-    PIDLIST_ABSOLUTE get() const { return items_; }
-
-  private:
-    PIDLIST_ABSOLUTE items_;
-};
 
 std::optional<std::wstring> PathOfItem(PCIDLIST_ABSOLUTE item) {
     // Deep folders pass MAX_PATH: room for the longest path the platform knows.
@@ -216,7 +188,8 @@ std::string BrowseForFolder(std::string& initialFolder, HWND owner, const std::s
     if (!owner)
         owner = GetActiveWindow();
 
-    const OleScope ole;
+    // The folder dialog's resizable style needs OLE on the calling thread, apartment-threaded.
+    const ScopedOleInit ole;
     const std::wstring wideTitle = Widen(title);
     wchar_t displayName[MAX_PATH] = {};
     BROWSEINFOW info{};
@@ -229,7 +202,7 @@ std::string BrowseForFolder(std::string& initialFolder, HWND owner, const std::s
 
     std::optional<std::string> chosen;
     if (PIDLIST_ABSOLUTE items = SHBrowseForFolderW(&info)) {
-        const ScopedItemList list(items);
+        const UniqueCoTaskMemory<PIDLIST_ABSOLUTE> list(items);
         chosen = Narrow(PathOfItem(list.get()).value_or(std::wstring()));
     }
     return FinishFolderDialog(memory, initialFolder, chosen);

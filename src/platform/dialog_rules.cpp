@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "capture/path_utils.h"
+#include "base/path_utils.h"
 
 namespace vellum {
 

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/program_identity.h"
+#include "platform/scoped_win.h"
 #include "platform/utf16.h"
 
 namespace vellum {
@@ -18,8 +20,7 @@ bool StartCommandLine(const std::string& commandLine, int showCommand) {
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
         return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    const UniqueHandle thread(pi.hThread), process(pi.hProcess);
     return true;
 }
 
@@ -34,6 +35,14 @@ std::string ExecutablePath() {
             return Narrow(std::wstring(buffer.data(), n));
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string ExecutableBaseName() {
+    return ExeBaseName(ExecutablePath());
+}
+
+std::string SettingsApplicationName() {
+    return ApplicationName(ExecutableBaseName());
 }
 
 std::optional<std::string> EnvironmentVariable(const std::string& name) {

@@ -11,6 +11,9 @@ bool StartCommandLine(const std::string& commandLine, int showCommand);
 
 // Full path of the running executable.
 std::string ExecutablePath();
+// Its file name without folder and extension, and the name its settings are kept under.
+std::string ExecutableBaseName();
+std::string SettingsApplicationName();
 
 // An environment variable, or nothing when it is not set.
 std::optional<std::string> EnvironmentVariable(const std::string& name);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/scoped_win.h"
 #include "platform/utf16.h"
 
 namespace vellum {
@@ -16,7 +17,7 @@ std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subK
 
 std::optional<RegistryString> ReadRegistryStringValue(HKEY root, const std::string& subKey,
                                                       const std::string& valueName) {
-    ScopedRegKey key;
+    UniqueRegKey key;
     if (RegOpenKeyExW(root, Widen(subKey).c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
     const std::wstring name = Widen(valueName);
@@ -46,7 +47,7 @@ namespace {
 
 bool StoreString(HKEY root, const std::string& subKey, const std::string& valueName,
                  const std::string& value, DWORD type) {
-    ScopedRegKey key;
+    UniqueRegKey key;
     if (RegCreateKeyExW(root, Widen(subKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return false;
@@ -73,7 +74,7 @@ bool SetRegistryValue(HKEY root, const std::string& keyPath, const std::string& 
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& valueName) {
     if (keyPath.empty())
         return false;
-    ScopedRegKey key;
+    UniqueRegKey key;
     if (RegOpenKeyExW(root, Widen(keyPath).c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS)
         return false;
     return RegDeleteValueW(key.get(), Widen(valueName).c_str()) == ERROR_SUCCESS;

@@ -1,28 +1,11 @@
 #pragma once
-// String values in the registry, with the key handle released on every path.
+// String values in the registry.
 #include <windows.h>
 
 #include <optional>
 #include <string>
 
 namespace vellum {
-
-class ScopedRegKey {
-  public:
-    ScopedRegKey() = default;
-    explicit ScopedRegKey(HKEY key) : key_(key) {}
-    ScopedRegKey(const ScopedRegKey&) = delete;
-    ScopedRegKey& operator=(const ScopedRegKey&) = delete;
-    ~ScopedRegKey() {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    HKEY get() const { return key_; }
-    HKEY* put() { return &key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
 
 // The value's text, or nothing when the key or value is absent (an empty value is a value).
 std::optional<std::string> ReadRegistryString(HKEY root, const std::string& subKey,

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "app/main_window_rules.h"
 #include "platform/process.h"
 #include "settings/form_state_rules.h"
 #include "settings/ini_file.h"
@@ -11,10 +10,6 @@ namespace vellum {
 namespace {
 
 using ui::ControlKind;
-
-std::string SectionOfThisProgram() {
-    return ApplicationName(ExeBaseName(ExecutablePath()));
-}
 
 std::string BaseKey(const ui::Form& form, const ui::Control& control) {
     return ControlBaseKey(form.design().name, control.name(), control.index());
@@ -77,7 +72,7 @@ std::vector<IniEntry> FormStateEntries(const ui::Form& form) {
 }
 
 bool WriteFormStateEntries(const std::string& iniPath, const std::vector<IniEntry>& entries) {
-    const std::string section = SectionOfThisProgram();
+    const std::string section = SettingsApplicationName();
     return ReplaceIniFile(iniPath, [&](const std::string& copy) {
         for (const IniEntry& entry : entries)
             if (!StoreIniValue(copy, section, entry.key, entry.value))
@@ -95,7 +90,7 @@ bool SaveFormState(ui::Form& form, std::string& iniPath) {
 void LoadFormState(ui::Form& form, std::string& iniPath) {
     if (iniPath.empty())
         iniPath = DefaultIniPath();
-    const std::string section = SectionOfThisProgram();
+    const std::string section = SettingsApplicationName();
     for (ui::Control& control : form.controls()) {
         const std::string key = BaseKey(form, control);
         switch (control.kind()) {

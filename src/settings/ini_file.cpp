@@ -4,8 +4,9 @@
 
 #include <vector>
 
+#include "base/path_utils.h"
 #include "platform/process.h"
-#include "platform/scoped_handle.h"
+#include "platform/scoped_win.h"
 #include "platform/utf16.h"
 #include "settings/ini_encoding.h"
 
@@ -39,7 +40,7 @@ bool WriteAll(HANDLE file, const void* data, DWORD size) {
 
 // Creates a missing file holding only the UTF-16LE byte-order mark; leaves an existing one alone.
 void CreateUtf16FileIfMissing(const std::wstring& path) {
-    ScopedHandle file(CreateFileW(FileThePlatformUses(path).c_str(), GENERIC_WRITE, 0, nullptr,
+    UniqueHandle file(CreateFileW(FileThePlatformUses(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file)
         WriteAll(file.get(), kUtf16ByteOrderMark, sizeof kUtf16ByteOrderMark);
@@ -53,7 +54,7 @@ bool IsMissingFileError(DWORD error) {
 // `missing` is set.
 bool ReadWholeFile(const std::wstring& path, std::vector<char>& bytes, bool& missing) {
     missing = false;
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         missing = IsMissingFileError(GetLastError());
@@ -70,7 +71,7 @@ bool ReadWholeFile(const std::wstring& path, std::vector<char>& bytes, bool& mis
 }
 
 bool WriteNewFile(const std::wstring& path, const std::vector<char>& bytes, DWORD attributes) {
-    ScopedHandle file(
+    UniqueHandle file(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
     return file &&
            (bytes.empty() || WriteAll(file.get(), bytes.data(), static_cast<DWORD>(bytes.size())));
@@ -79,7 +80,7 @@ bool WriteNewFile(const std::wstring& path, const std::vector<char>& bytes, DWOR
 // The copy's bytes on the disk before it takes the file's place, so that a power cut cannot
 // leave an empty file under the right name.
 bool FlushToDisk(const std::wstring& path) {
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     return file && FlushFileBuffers(file.get());
 }
@@ -87,10 +88,7 @@ bool FlushToDisk(const std::wstring& path) {
 }  // namespace
 
 std::string DefaultIniPath() {
-    const std::string exe = ExecutablePath();
-    const std::string::size_type slash = exe.find_last_of('\\');
-    const std::string folder = slash == std::string::npos ? std::string() : exe.substr(0, slash);
-    return folder + "\\Settings.ini";
+    return GetParentPath(ExecutablePath()) + "\\Settings.ini";
 }
 
 std::string ReadIniValue(std::string path, std::string section, std::string key,
@@ -148,7 +146,7 @@ void WriteIniValue(std::string path, std::string section, std::string key, std::
 IniFileState ProbeIniFile(const std::string& path) {
     // The platform's own reads share the file for reading and writing; so does this probe, so
     // it fails exactly when another program keeps the platform from reading.
-    ScopedHandle file(CreateFileW(FileThePlatformUses(Widen(path)).c_str(), GENERIC_READ,
+    UniqueHandle file(CreateFileW(FileThePlatformUses(Widen(path)).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file)

@@ -1,5 +1,6 @@
 #include "ui/control_design.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace vellum::ui {
@@ -28,6 +29,10 @@ ControlDesign MakeControl(const char* name, ControlKind kind, const char* contai
 
 int TwipsToPixels(int twips, int dpi) {
     return RoundedRatio(int64_t{twips} * dpi, 1440);
+}
+
+int TwipsToPixelsAtLeastOne(int twips, int dpi) {
+    return std::max(1, TwipsToPixels(twips, dpi));
 }
 
 PixelRect ResolvePixelRect(const FormDesign& form, const ControlDesign& control, int dpi) {

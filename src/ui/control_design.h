@@ -68,7 +68,10 @@ struct FormDesign {
 ControlDesign MakeControl(const char* name, ControlKind kind, const char* container,
                           const char* caption, TwipsRect rect, int tabIndex, int index = -1);
 
+// Twips (1/1440 inch) to pixels at a DPI, rounded to the nearest pixel (halves away from zero).
 int TwipsToPixels(int twips, int dpi);
+// A design length that must stay visible: never thinner than one pixel.
+int TwipsToPixelsAtLeastOne(int twips, int dpi);
 
 // The control's rectangle in the window's client area, in pixels at the given DPI. Edges are
 // converted, not sizes, so neighbouring controls stay aligned at every scale.

@@ -9,8 +9,8 @@ namespace {
 // Loaded here rather than looked up: the program delay-loads user32, which may not be loaded yet.
 template <typename Fn>
 Fn User32Function(const char* name) {
-    static const ScopedModule user32 = LoadSystemLibrary(L"user32.dll");
-    return user32.Function<Fn>(name);
+    static const UniqueModule user32 = LoadSystemLibrary(L"user32.dll");
+    return ModuleFunction<Fn>(user32, name);
 }
 
 }  // namespace
@@ -19,9 +19,7 @@ int SystemDpi() {
     using Fn = UINT(WINAPI*)();
     if (static Fn fn = User32Function<Fn>("GetDpiForSystem"); fn)
         return static_cast<int>(fn());
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    const int dpi = GetDeviceCaps(ScopedGetDC(nullptr), LOGPIXELSY);
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 

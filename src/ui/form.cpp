@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "platform/scoped_win.h"
 #include "platform/utf16.h"
 #include "ui/dpi.h"
 
@@ -47,7 +48,7 @@ ChildClass ChildClassFor(ControlKind kind) {
     return {nullptr, 0, 0};
 }
 
-HFONT CreateFontFor(const ControlDesign& design, int dpi) {
+UniqueFont CreateFontFor(const ControlDesign& design, int dpi) {
     LOGFONTW font = MessageFontForDpi(dpi);
     if (!design.fontName.empty()) {
         font.lfHeight = FontHeightForPoints(design.fontPoints, dpi);
@@ -55,27 +56,15 @@ HFONT CreateFontFor(const ControlDesign& design, int dpi) {
         font.lfCharSet = DEFAULT_CHARSET;
         lstrcpynW(font.lfFaceName, Widen(design.fontName).c_str(), LF_FACESIZE);
     }
-    return CreateFontIndirectW(&font);
+    return UniqueFont(CreateFontIndirectW(&font));
 }
 
 }  // namespace
 
 // Fonts and brushes the form's controls paint with; deleted with the form.
 struct Form::GdiResources {
-    std::vector<HFONT> fonts;     // one per control with a window (null for the others)
-    std::vector<HBRUSH> brushes;  // one per control with a back colour
-    void ReleaseFonts() {
-        for (HFONT f : fonts)
-            if (f)
-                DeleteObject(f);
-        fonts.clear();
-    }
-    ~GdiResources() {
-        ReleaseFonts();
-        for (HBRUSH b : brushes)
-            if (b)
-                DeleteObject(b);
-    }
+    std::vector<UniqueFont> fonts;     // one per control with a window (none for the others)
+    std::vector<UniqueBrush> brushes;  // one per control with a back colour
 };
 
 // ---- Control ----
@@ -328,7 +317,8 @@ void Form::CreateControls() {
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance, nullptr);
-    gdi_->brushes.assign(controls_.size(), nullptr);
+    gdi_->brushes.clear();
+    gdi_->brushes.resize(controls_.size());
     UINT_PTR nextTimerId = 1;
     for (size_t i = 0; i < controls_.size(); ++i) {
         Control& c = controls_[i];
@@ -360,7 +350,7 @@ void Form::CreateControls() {
         if (d.kind == ControlKind::CheckBox || d.kind == ControlKind::OptionButton)
             SendMessageW(c.hwnd_, BM_SETCHECK, static_cast<WPARAM>(d.value), 0);
         if (d.backColor != kDefaultColor)
-            gdi_->brushes[i] = CreateSolidBrush(d.backColor);
+            gdi_->brushes[i].reset(CreateSolidBrush(d.backColor));
         if (toolTip_) {
             TTTOOLINFOW info{};
             info.cbSize = sizeof(info);
@@ -387,16 +377,15 @@ void Form::UpdateToolTip(const Control& control) {
 }
 
 void Form::ApplyFonts() {
-    std::vector<HFONT> fonts(controls_.size(), nullptr);
+    std::vector<UniqueFont> fonts(controls_.size());
     for (size_t i = 0; i < controls_.size(); ++i) {
         Control& c = controls_[i];
         if (!c.hwnd_)
             continue;
         fonts[i] = CreateFontFor(c.design(), dpi_);
-        SendMessageW(c.hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[i]), TRUE);
+        SendMessageW(c.hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[i].get()), TRUE);
     }
     // The old fonts are released only once no control uses them any more.
-    gdi_->ReleaseFonts();
     gdi_->fonts = std::move(fonts);
 }
 
@@ -421,7 +410,8 @@ LRESULT Form::OnCtlColor(HDC dc, HWND child) {
         SetTextColor(dc, c->design().foreColor);
     if (c && c->design().backColor != kDefaultColor) {
         SetBkColor(dc, c->design().backColor);
-        return reinterpret_cast<LRESULT>(gdi_->brushes[static_cast<size_t>(c - controls_.data())]);
+        return reinterpret_cast<LRESULT>(
+            gdi_->brushes[static_cast<size_t>(c - controls_.data())].get());
     }
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));

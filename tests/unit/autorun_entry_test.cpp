@@ -59,10 +59,11 @@ TEST(AutorunEntry, AnUnknownExecutableGivesNoDefaults) {
     EXPECT_EQ(command, "\"E:\\other.exe\" /a");
 }
 
-TEST(AutorunEntry, FolderHasNoTrailingSeparator) {
-    EXPECT_EQ(ExeFolder("D:\\Tools\\Vellum_Capture.exe"), "D:\\Tools");
-    EXPECT_EQ(ExeFolder("C:\\Vellum_Capture.exe"), "C:");
-    EXPECT_EQ(ExeFolder("Vellum_Capture.exe"), "");
+TEST(AutorunEntry, CommandIsTheQuotedPathWithOneSeparator) {
+    EXPECT_EQ(QuotedExeCommand("D:\\Tools\\Vellum_Capture.exe"),
+              "\"D:\\Tools\\Vellum_Capture.exe\"");
+    EXPECT_EQ(QuotedExeCommand("C:\\Vellum_Capture.exe"), "\"C:\\Vellum_Capture.exe\"");
+    EXPECT_EQ(QuotedExeCommand("Vellum_Capture.exe"), "\"Vellum_Capture.exe\"");
     EXPECT_EQ(QuotedExeCommand("D:\\带 空格\\a.exe"), "\"D:\\带 空格\\a.exe\"");
 }
 

@@ -4,8 +4,6 @@
 
 #include <set>
 
-#include "capture/path_utils.h"
-
 namespace vellum {
 namespace {
 
@@ -37,23 +35,6 @@ TEST(FileNamer, AnUnknownProbeEndsTheSearchWithThatCandidate) {
     FileNamer namer;
     auto unknown = [](const std::string&) { return FileProbe::Unknown; };
     EXPECT_EQ(namer.Next("?:", "x", "gif", unknown), "?:x1.gif");
-}
-
-TEST(GetParentPath, Table) {
-    const struct {
-        const char* in;
-        const char* out;
-    } cases[] = {
-        {"C:\\a\\b\\c.txt", "C:\\a\\b"},
-        {"C:\\a\\b\\", "C:\\a"},
-        {"C:\\", ""},
-        {"d:/x/y.png", "d:/x"},
-        {"file.txt", ""},
-        {"", ""},
-        {"d:/x\\y/z", "d:/x/y"},
-        {"\\\\srv\\share\\f", "\\\\srv\\share"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(GetParentPath(c.in), c.out) << c.in;
 }
 
 }  // namespace

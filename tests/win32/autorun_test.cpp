@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/path_utils.h"
 #include "platform/autorun_entry.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -185,7 +186,7 @@ class RunKeyTest : public ::testing::Test {
 
 TEST_F(RunKeyTest, TheCheckBoxWritesAndRemovesThisProgramsEntry) {
     const std::string exe = ExecutablePath();
-    const std::string expected = "\"" + ExeFolder(exe) + "\\vellum_win32_tests.exe\" /a";
+    const std::string expected = "\"" + GetParentPath(exe) + "\\vellum_win32_tests.exe\" /a";
     ApplyAutorunCheckBox(1);
     EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kRunKeyPath, "vellum_win32_tests"), expected);
 

@@ -1,4 +1,4 @@
-#include "platform/control_styling.h"
+#include "ui/control_styling.h"
 
 #include <gtest/gtest.h>
 

@@ -13,6 +13,7 @@
 #include "app/main_form_design.h"
 #include "hotkeys/hooks.h"
 #include "platform/registry.h"
+#include "platform/scoped_win.h"
 #include "platform/utf16.h"
 #include "settings/ini_file.h"
 #include "test_folder.h"
@@ -407,7 +408,7 @@ TEST(MainWindowStore, AnExpandableToolPathIsExpandedAndKeepsItsForm) {
     EXPECT_FALSE(kept->expandable);
 
     // A value of another type is no path: the default is used.
-    ScopedRegKey key;
+    UniqueRegKey key;
     ASSERT_EQ(
         RegOpenKeyExW(HKEY_CURRENT_USER, Widen(kStoreKey).c_str(), 0, KEY_SET_VALUE, key.put()),
         ERROR_SUCCESS);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/file_system.h"
+#include "capture/file_system.h"
 #include "platform/registry.h"
 #include "platform/utf16.h"
 #include "test_folder.h"

@@ -11,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_window_rules.h"
 #include "platform/process.h"
 #include "platform/utf16.h"
 #include "settings/ini_file.h"
@@ -102,7 +101,7 @@ class PersistedForm : public ui::Form {
 };
 
 std::string Section() {
-    return ApplicationName(ExeBaseName(ExecutablePath()));
+    return SettingsApplicationName();
 }
 
 class FormStateTest : public ::testing::Test {

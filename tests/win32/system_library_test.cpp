@@ -60,13 +60,13 @@ TEST(SystemLibrary, SystemDllsComeFromTheSystemFolderWithTheirFunctions) {
     };
     for (const auto& [dll, function] : cases) {
         SCOPED_TRACE(Narrow(dll));
-        const ScopedModule library = LoadSystemLibrary(dll);
+        const UniqueModule library = LoadSystemLibrary(dll);
         ASSERT_TRUE(library);
         EXPECT_EQ(ModuleFolder(library.get()), SystemFolder());
-        EXPECT_NE(library.Function<FARPROC>(function), nullptr);
-        EXPECT_EQ(library.Function<FARPROC>("NoSuchFunctionAnywhere"), nullptr);
+        EXPECT_NE(ModuleFunction<FARPROC>(library, function), nullptr);
+        EXPECT_EQ(ModuleFunction<FARPROC>(library, "NoSuchFunctionAnywhere"), nullptr);
     }
-    EXPECT_EQ(ScopedModule().Function<FARPROC>("GetFileVersionInfoSizeW"), nullptr);
+    EXPECT_EQ(ModuleFunction<FARPROC>(UniqueModule(), "GetFileVersionInfoSizeW"), nullptr);
 }
 
 // The planted DLL loads by the ordinary search from beside the program and from the current
@@ -88,16 +88,16 @@ TEST(SystemLibrary, ADllBesideTheProgramOrInTheCurrentDirectoryIsNotLoaded) {
     for (const auto& [name, folder] : cases) {
         SCOPED_TRACE(Narrow(name));
         {
-            const ScopedModule refused = LoadSystemLibrary(name.c_str());
+            const UniqueModule refused = LoadSystemLibrary(name.c_str());
             const DWORD error = GetLastError();
             EXPECT_FALSE(refused);
             EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
         }
         {
-            ScopedModule taken(LoadLibraryW(name.c_str()));
+            UniqueModule taken(LoadLibraryW(name.c_str()));
             ASSERT_TRUE(taken) << "the ordinary search finds it";
             EXPECT_EQ(ModuleFolder(taken.get()), folder);
-            const ScopedModule owner = std::move(taken);
+            const UniqueModule owner = std::move(taken);
             EXPECT_FALSE(taken);
             EXPECT_NE(GetModuleHandleW(name.c_str()), nullptr);
         }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "capture/gdi_handles.h"
+#include "platform/scoped_win.h"
 #include "test_pictures.h"
 
 namespace vellum::bench {
@@ -31,8 +31,8 @@ HFONT MakeFont(int pixels, int weight, const wchar_t* face) {
 
 void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
     const RECT rect{left, top, right, bottom};
-    ScopedGdiObj<HBRUSH> brush(CreateSolidBrush(colour));
-    FillRect(dc, &rect, brush);
+    UniqueBrush brush(CreateSolidBrush(colour));
+    FillRect(dc, &rect, brush.get());
 }
 
 void Text(HDC dc, int x, int y, const std::wstring& text, HFONT font, COLORREF colour) {
@@ -54,15 +54,15 @@ const wchar_t* const kParagraph[] = {
 void PaintTextPage(HDC dc, int left, int width, int height) {
     Fill(dc, left, 0, left + width, height, RGB(255, 255, 255));
     const int unit = std::max(1, height / 1080);
-    ScopedGdiObj<HFONT> heading(MakeFont(28 * unit, FW_BOLD, L"Microsoft Sans Serif"));
-    ScopedGdiObj<HFONT> body(MakeFont(15 * unit, FW_NORMAL, L"Microsoft Sans Serif"));
+    UniqueFont heading(MakeFont(28 * unit, FW_BOLD, L"Microsoft Sans Serif"));
+    UniqueFont body(MakeFont(15 * unit, FW_NORMAL, L"Microsoft Sans Serif"));
     int y = 24 * unit;
-    Text(dc, left + 32 * unit, y, L"屏幕截图使用说明 — Screen capture notes", heading,
+    Text(dc, left + 32 * unit, y, L"屏幕截图使用说明 — Screen capture notes", heading.get(),
          RGB(0x1F, 0x3A, 0x60));
     y += 52 * unit;
     for (int block = 0; y < height - 40 * unit; ++block) {
         for (const wchar_t* line : kParagraph) {
-            Text(dc, left + 32 * unit, y, line, body, block % 3 == 2 ? RGB(0x80, 0, 0) : 0);
+            Text(dc, left + 32 * unit, y, line, body.get(), block % 3 == 2 ? RGB(0x80, 0, 0) : 0);
             y += 22 * unit;
         }
         y += 14 * unit;
@@ -74,7 +74,7 @@ void PaintTextPage(HDC dc, int left, int width, int height) {
                     Text(dc, left + (40 + col * 200) * unit, y + 4 * unit,
                          L"单元 " + std::to_wstring(row * 4 + col) + L" = " +
                              std::to_wstring((row + 3) * (col + 7) * 137),
-                         body, 0);
+                         body.get(), 0);
                 y += 26 * unit;
             }
             y += 14 * unit;
@@ -151,10 +151,10 @@ void PaintAppWindow(HDC dc, const RECT& frame, int unit, HFONT font, const std::
 void PaintPlainUi(HDC dc, int width, int height) {
     const int unit = std::max(1, height / 1080);
     Fill(dc, 0, 0, width, height, RGB(0x3A, 0x6E, 0xA5));  // the desktop
-    ScopedGdiObj<HFONT> font(MakeFont(13 * unit, FW_NORMAL, L"Microsoft Sans Serif"));
-    PaintAppWindow(dc, RECT{60 * unit, 50 * unit, 1100 * unit, 760 * unit}, unit, font,
+    UniqueFont font(MakeFont(13 * unit, FW_NORMAL, L"Microsoft Sans Serif"));
+    PaintAppWindow(dc, RECT{60 * unit, 50 * unit, 1100 * unit, 760 * unit}, unit, font.get(),
                    L"文件管理器 — C:\\截图");
-    PaintAppWindow(dc, RECT{700 * unit, 300 * unit, 1860 * unit, 1000 * unit}, unit, font,
+    PaintAppWindow(dc, RECT{700 * unit, 300 * unit, 1860 * unit, 1000 * unit}, unit, font.get(),
                    L"设置 — Settings");
     Fill(dc, 0, height - 40 * unit, width, height, RGB(0x20, 0x20, 0x20));  // the taskbar
     for (int i = 0; i < 8; ++i)

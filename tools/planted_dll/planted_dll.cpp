@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/scoped_handle.h"
+#include "platform/scoped_win.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ void LeaveMarker(HMODULE self) {
     const std::wstring dll = ModulePath(self);
     if (dll.empty())
         return;
-    const vellum::ScopedHandle marker(CreateFileW((dll + L".loaded").c_str(), GENERIC_WRITE, 0,
+    const vellum::UniqueHandle marker(CreateFileW((dll + L".loaded").c_str(), GENERIC_WRITE, 0,
                                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                                   nullptr));
     if (!marker)

@@ -11,6 +11,6 @@
 decltype(&GetFileVersionInfoSizeW) volatile versionImport = &GetFileVersionInfoSizeW;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    const vellum::ScopedModule gdiplus(LoadLibraryW(L"gdiplus.dll"));
+    const vellum::UniqueModule gdiplus(LoadLibraryW(L"gdiplus.dll"));
     return gdiplus ? 0 : 1;
 }

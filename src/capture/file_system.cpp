@@ -1,4 +1,4 @@
-#include "platform/file_system.h"
+#include "capture/file_system.h"
 
 #include <windows.h>
 

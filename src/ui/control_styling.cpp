@@ -1,8 +1,8 @@
-#include "platform/control_styling.h"
+#include "ui/control_styling.h"
 
 #include <uxtheme.h>
 
-#include "platform/flat_style.h"
+#include "ui/flat_style.h"
 #include "platform/system_library.h"
 
 namespace vellum {
@@ -11,9 +11,9 @@ namespace {
 
 // Turns the theme off for one control (uxtheme.dll is no KnownDLL: loaded from system32 only).
 void RemoveTheme(HWND hwnd) {
-    static const ScopedModule uxtheme = LoadSystemLibrary(L"uxtheme.dll");
+    static const UniqueModule uxtheme = LoadSystemLibrary(L"uxtheme.dll");
     static const auto setWindowTheme =
-        uxtheme.Function<decltype(&SetWindowTheme)>("SetWindowTheme");
+        ModuleFunction<decltype(&SetWindowTheme)>(uxtheme, "SetWindowTheme");
     // A class list that names no class turns the theme off (Wine refuses an empty one).
     if (setWindowTheme)
         setWindowTheme(hwnd, L" ", L" ");

@@ -1,4 +1,4 @@
-#include "platform/flat_style.h"
+#include "ui/flat_style.h"
 
 namespace vellum {
 

@@ -1,4 +1,4 @@
-#include "capture/path_utils.h"
+#include "base/path_utils.h"
 
 #include <algorithm>
 
