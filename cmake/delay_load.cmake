@@ -25,9 +25,11 @@ function(vellum_delay_load target)
         endforeach()
         add_custom_target(${target}_delay_imports DEPENDS ${libraries})
         add_dependencies(${target} ${target}_delay_imports)
-        # After the target's own libraries and before the ordinary import libraries they pull
-        # in, so that the delay thunks are the ones the linker takes.
-        target_link_libraries(${target} PRIVATE ${libraries})
+        # After every layer's library, the upper layers first, and before the ordinary import
+        # libraries they pull in: the linker takes the delay thunks for every call of a layer.
+        get_property(layers GLOBAL PROPERTY VELLUM_LAYERS)
+        list(REVERSE layers)
+        target_link_libraries(${target} PRIVATE ${layers} ${libraries})
     elseif(MSVC)
         foreach(library IN LISTS ARGN)
             target_link_options(${target} PRIVATE /DELAYLOAD:${library}.dll)

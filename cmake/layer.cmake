@@ -7,6 +7,8 @@ function(vellum_layer folder)
     cmake_parse_arguments(PARSE_ARGV 1 LAYER "" "" "CORE;WIN32;DEPENDS")
     set(target vellum_${folder})
     add_library(${target} STATIC ${LAYER_CORE})
+    # In the order of add_subdirectory, the lowest layer first.
+    set_property(GLOBAL APPEND PROPERTY VELLUM_LAYERS ${target})
     if(WIN32)
         target_sources(${target} PRIVATE ${LAYER_WIN32})
     endif()

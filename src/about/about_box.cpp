@@ -52,7 +52,9 @@ AboutBoxActions AboutBoxActions::Platform() {
 AboutBox::AboutBox(AboutBoxActions actions)
     : ui::Form(AboutFormDesign()),
       actions_(std::move(actions)),
-      exeBaseName_(ExecutableBaseName()) {}
+      exeBaseName_(ExecutableBaseName()) {
+    AttachHandlers();
+}
 
 AboutBox::~AboutBox() {
     if (IsOpen())
@@ -154,24 +156,30 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return Form::HandleMessage(msg, wp, lp);
 }
 
-void AboutBox::OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) {
-    const std::string& name = control.name();
-    if (event == ui::ControlEvent::KeyUp) {
-        if (param == VK_ESCAPE)
-            Close();
-    } else if (event == ui::ControlEvent::Click && name == about_ctl::kCommand1) {
+void AboutBox::AttachHandlers() {
+    using ui::ControlEvent;
+    Get(about_ctl::kCommand1).On(ControlEvent::Click, [this](ui::Control&, LPARAM) {
         if (actions_.systemAbout)
             actions_.systemAbout(hwnd(), exeBaseName_, kMakerName, Get(about_ctl::kImg).Icon());
-    } else if (event == ui::ControlEvent::Click && name == about_ctl::kLabel9) {
+    });
+    Get(about_ctl::kLabel9).On(ControlEvent::Click, [this](ui::Control& label, LPARAM) {
         if (actions_.startCommand)
-            actions_.startCommand(ExplorerCommandLine(control.Text()), SW_SHOWMINIMIZED);
-    } else if (event == ui::ControlEvent::Click && name == about_ctl::kLabel7) {
-        // The postal address is no page to open: its click leads to the home page too.
+            actions_.startCommand(ExplorerCommandLine(label.Text()), SW_SHOWMINIMIZED);
+    });
+    // The postal address is no page to open: its click leads to the home page too.
+    Get(about_ctl::kLabel7).On(ControlEvent::Click, [this](ui::Control&, LPARAM) {
         if (actions_.startCommand)
             actions_.startCommand(ExplorerCommandLine(kHomePage), SW_SHOWMINIMIZED);
-    } else if (event == ui::ControlEvent::DoubleClick && name == about_ctl::kText1) {
-        control.SelectAllText();
-    }
+    });
+    Get(about_ctl::kText1).On(ControlEvent::DoubleClick, [](ui::Control& text, LPARAM) {
+        text.SelectAllText();
+    });
+}
+
+void AboutBox::OnControlEvent(ui::Control&, ui::ControlEvent event, LPARAM param) {
+    // Esc closes the box from whichever control has the focus.
+    if (event == ui::ControlEvent::KeyUp && param == VK_ESCAPE)
+        Close();
 }
 
 void ShowAboutBox(HWND owner, AboutBoxActions actions) {

@@ -41,6 +41,7 @@ class AboutBox : public ui::Form {
     void OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) override;
 
   private:
+    void AttachHandlers();
     void Load();
     void EnableOwner();
 

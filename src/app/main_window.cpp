@@ -83,7 +83,7 @@ MainWindow::MainWindow()
       toolPath_(SettingsStoreKey(applicationName_, design().name), kToolPathKey, kDefaultToolPath),
       borderTag_(SettingsStoreKey(applicationName_, design().name), kBorderTagKey,
                  kDefaultBorderTag),
-      region_(std::make_unique<RegionCapture>(static_cast<RegionCapture::Host&>(*this),
+      region_(std::make_unique<RegionCapture>(static_cast<RegionCapture::Host&>(*this), hooks_,
                                               kMsgSelectionMouse)) {}
 
 MainWindow::~MainWindow() = default;
@@ -104,7 +104,7 @@ void MainWindow::ShowNormal() {
 }
 
 void MainWindow::Load() {
-    hotkeys::HookKeyboard(hwnd(), kMsgHotkey);
+    hooks_.HookKeyboard(hwnd(), kMsgHotkey);
     // Known before the states are restored: the clipboard box's rule depends on it.
     gdiplusAvailable_ = GdiplusAvailable();
 
@@ -155,7 +155,7 @@ void MainWindow::OnDestroy() {
     stateKeeper_.SaveAll();
     toolPath_.Write(Get(ctl::kChOp).ToolTipText());
     borderTag_.Write(Get(ctl::kCheck4).Tag());
-    hotkeys::UnhookKeyboard();
+    hooks_.UnhookKeyboard();
     region_->ReleaseOutline();
     PostQuitMessage(0);
 }

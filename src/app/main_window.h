@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/region_capture.h"
+#include "hotkeys/hooks.h"
 #include "capture/file_naming.h"
 #include "capture/grab.h"
 #include "capture/save_name_rules.h"
@@ -123,6 +124,7 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     FormStateKeeper stateKeeper_;  // the control states in Settings.ini
     StoredSetting toolPath_;       // "ChOp_Tip" in the settings store
     StoredSetting borderTag_;      // "Check4_Tag"
+    hotkeys::Hooks hooks_;         // made before the selection that uses them
     bool loading_ = true;          // the restore raises events that are no user's changes
     bool closed_ = false;
     int16_t capType_ = 0;

@@ -25,8 +25,8 @@ void SetProgramCursor(HCURSOR cursor) {
     SetCursor(cursor ? cursor : LoadCursor(nullptr, IDC_ARROW));
 }
 
-RegionCapture::RegionCapture(Host& host, UINT mouseMessage)
-    : host_(host), mouseMessage_(mouseMessage) {}
+RegionCapture::RegionCapture(Host& host, hotkeys::Hooks& hooks, UINT mouseMessage)
+    : host_(host), hooks_(hooks), mouseMessage_(mouseMessage) {}
 
 RegionCapture::~RegionCapture() {
     if (Running())
@@ -63,17 +63,17 @@ void RegionCapture::Begin() {
     SetCapture(window);
     SetProgramCursor(LoadCursor(nullptr, IDC_CROSS));
     const hotkeys::Tip prompt = selection_.Begin(CursorPosition());
-    Tip().ShowInfo(prompt.text, prompt.at.x, prompt.at.y, true);
+    Tip().ShowInfo(prompt.text, prompt.at.x, prompt.at.y);
     Outline().SetTopMost();
-    hotkeys::HookMouse(window, mouseMessage_);
+    hooks_.HookMouse(window, mouseMessage_);
     // F9 is a hotkey exactly while a selection runs.
-    hotkeys::SetSelectionRunning(true);
+    hooks_.SetSelectionRunning(true);
     host_.OnSelectionStarted();
 }
 
 void RegionCapture::End() {
-    hotkeys::UnhookMouse();
-    hotkeys::SetSelectionRunning(false);
+    hooks_.UnhookMouse();
+    hooks_.SetSelectionRunning(false);
     SetProgramCursor(nullptr);
     ReleaseCapture();
     Outline().Hide();
@@ -103,9 +103,9 @@ void RegionCapture::OnMouse(WPARAM wp, LPARAM lp) {
                 return;
             if (view->outline) {
                 const hotkeys::Rect& r = *view->outline;
-                Outline().ShowRect(r.left, r.top, r.width, r.height, true, nullptr);
+                Outline().ShowRect(r.left, r.top, r.width, r.height);
             }
-            Tip().ShowInfo(view->tip.text, view->tip.at.x, view->tip.at.y, true);
+            Tip().ShowInfo(view->tip.text, view->tip.at.x, view->tip.at.y);
             return;
         }
         case hotkeys::MouseAction::StartDrag:

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "hotkeys/hooks.h"
 #include "hotkeys/info_tip.h"
 #include "hotkeys/outline_overlay.h"
 #include "hotkeys/region_selection.h"
@@ -29,8 +30,9 @@ class RegionCapture {
         ~Host() = default;
     };
 
-    // mouseMessage: the message the mouse hook posts to the host's window.
-    RegionCapture(Host& host, UINT mouseMessage);
+    // mouseMessage: the message the mouse hook posts to the host's window; the hooks are the
+    // program's, whose keyboard hook this selection tells when it runs.
+    RegionCapture(Host& host, hotkeys::Hooks& hooks, UINT mouseMessage);
     ~RegionCapture();
     RegionCapture(const RegionCapture&) = delete;
     RegionCapture& operator=(const RegionCapture&) = delete;
@@ -57,6 +59,7 @@ class RegionCapture {
     void End();
 
     Host& host_;
+    hotkeys::Hooks& hooks_;
     UINT mouseMessage_;
     hotkeys::RegionSelection selection_;
     std::unique_ptr<hotkeys::OutlineOverlay> outline_;

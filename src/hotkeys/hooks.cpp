@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/scoped_win.h"
+
 namespace vellum::hotkeys {
 
 // Posted events pack a point, or a time, mask and action, into 64-bit message parameters.
@@ -19,196 +21,253 @@ constexpr UINT kRemoveKeyboard = WM_APP + 2;
 constexpr UINT kInstallMouse = WM_APP + 3;
 constexpr UINT kRemoveMouse = WM_APP + 4;
 constexpr wchar_t kHookWindowClass[] = L"VellumHookThread";
-
-// Written by the thread that calls the Hook functions, read by the hook thread. Targets are set
-// before the hook is installed, on the hook thread's side of a SendMessage.
-std::atomic<HHOOK> keyboardHook{nullptr};
-std::atomic<HWND> keyboardTarget{nullptr};
-std::atomic<UINT> keyboardMessage{0};
-std::atomic<HHOOK> mouseHook{nullptr};
-std::atomic<HWND> mouseTarget{nullptr};
-std::atomic<UINT> mouseMessage{0};
-std::atomic<bool> selectionRunning{false};
-
-HANDLE hookThread = nullptr;
-HWND hookWindow = nullptr;  // message-only window of the hook thread
+// How long the end of the hook thread is waited for.
+constexpr DWORD kThreadEndWaitMs = 5000;
 
 bool Held(int vk) {
     return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
-LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wp, LPARAM lp) {
-    if (nCode == HC_ACTION && !IsKeyRelease(static_cast<uint32_t>(wp))) {
-        const KBDLLHOOKSTRUCT key = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
-        const uint16_t mask = CurrentModifierMask();
-        const KeyDecision d = DecideKey(mask, key.vkCode, selectionRunning.load());
-        if (d.action != KeyAction::None)
-            PostMessageW(keyboardTarget.load(), keyboardMessage.load(),
-                         static_cast<WPARAM>(d.action),
-                         static_cast<LPARAM>((uint64_t{mask} << 32) | key.vkCode));
+// Where a hook posts its events. Set on the user-interface thread, read by the hook procedures.
+struct Target {
+    std::atomic<HWND> window{nullptr};
+    std::atomic<UINT> message{0};
+    void Set(HWND w, UINT m) {
+        window = w;
+        message = m;
+    }
+};
+
+}  // namespace
+
+// The hook thread with its message-only window, the hooks it installed and their targets. The
+// hooks are installed and removed on the hook thread, inside a SendMessage from the
+// user-interface thread, which therefore sees their handles once the call has returned.
+struct Hooks::Thread {
+    Target keyboardTarget;
+    Target mouseTarget;
+    std::atomic<bool> selectionRunning{false};
+    UniqueHook keyboard;
+    UniqueHook mouse;
+    UniqueHandle handle;
+    UniqueHandle ready;     // set once the window is made, or could not be
+    HWND window = nullptr;  // made and destroyed on the hook thread
+
+    // The platform calls a low-level hook without a context: the procedures find the one
+    // thread whose hooks are installed here.
+    static std::atomic<Thread*> active;
+
+    ~Thread() {
+        Thread* self = this;
+        active.compare_exchange_strong(self, nullptr);
+    }
+
+    // Starts the thread and waits until its window is there. False when it could not start.
+    bool Start() {
+        ready.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!ready)
+            return false;
+        handle.reset(CreateThread(nullptr, 0, &Thread::Main, this, 0, nullptr));
+        if (!handle)
+            return false;
+        // The thread either makes its window or gives up; both set the event.
+        HANDLE waits[2] = {ready.get(), handle.get()};
+        WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+        return window != nullptr;
+    }
+
+    // Ends the thread's loop and waits for it. False when it has not ended in time: it may
+    // still read this object, which must then outlive it.
+    bool Stop() {
+        if (window)
+            PostMessageW(window, WM_QUIT, 0, 0);
+        return !handle || WaitForSingleObject(handle.get(), kThreadEndWaitMs) == WAIT_OBJECT_0;
+    }
+
+    LRESULT Send(UINT msg) const { return window ? SendMessageW(window, msg, 0, 0) : 0; }
+
+    static DWORD WINAPI Main(void* param) {
+        Thread& self = *static_cast<Thread*>(param);
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &Thread::WindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kHookWindowClass;
+        RegisterClassW(&wc);
+        const UniqueWindow window(CreateWindowExW(0, kHookWindowClass, L"", 0, 0, 0, 0, 0,
+                                                  HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
+        if (window)
+            SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&self));
+        self.window = window.get();
+        SetEvent(self.ready.get());
+        if (!window)
+            return 1;
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+        return 0;
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        auto* self = reinterpret_cast<Thread*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (!self)
+            return DefWindowProcW(hwnd, msg, wp, lp);
+        switch (msg) {
+            case kInstallKeyboard:
+                return reinterpret_cast<LRESULT>(
+                    Install(self->keyboard, WH_KEYBOARD_LL, &Thread::KeyboardProc));
+            case kRemoveKeyboard:
+                (void)self->keyboard.Close();
+                return 0;
+            case kInstallMouse:
+                return reinterpret_cast<LRESULT>(
+                    Install(self->mouse, WH_MOUSE_LL, &Thread::MouseProc));
+            case kRemoveMouse:
+                (void)self->mouse.Close();
+                return 0;
+            default:
+                return DefWindowProcW(hwnd, msg, wp, lp);
+        }
+    }
+
+    // Replaces an installed hook; a failed removal keeps the old one (a hook still in place is
+    // not lost track of) and installs nothing.
+    static HHOOK Install(UniqueHook& hook, int type, HOOKPROC proc) {
+        if (hook.Close())
+            hook.reset(SetWindowsHookExW(type, proc, GetModuleHandleW(nullptr), 0));
+        return hook.get();
+    }
+
+    static LRESULT CALLBACK KeyboardProc(int nCode, WPARAM wp, LPARAM lp) {
+        Thread* self = active.load();
+        if (self && nCode == HC_ACTION && !IsKeyRelease(static_cast<uint32_t>(wp))) {
+            const KBDLLHOOKSTRUCT key = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
+            const uint16_t mask = CurrentModifierMask();
+            const KeyDecision d = DecideKey(mask, key.vkCode, self->selectionRunning.load());
+            if (d.action != KeyAction::None)
+                PostMessageW(self->keyboardTarget.window.load(),
+                             self->keyboardTarget.message.load(), static_cast<WPARAM>(d.action),
+                             static_cast<LPARAM>((uint64_t{mask} << 32) | key.vkCode));
+            if (d.swallow)
+                return 1;
+        }
+        return CallNextHookEx(self ? self->keyboard.get() : nullptr, nCode, wp, lp);
+    }
+
+    static LRESULT CALLBACK MouseProc(int nCode, WPARAM wp, LPARAM lp) {
+        Thread* self = active.load();
+        if (!self || nCode < 0)
+            return CallNextHookEx(self ? self->mouse.get() : nullptr, nCode, wp, lp);
+        const MSLLHOOKSTRUCT mouse = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lp);
+        const MouseDecision d = DecideMouse(static_cast<uint32_t>(wp));
+        if (d.action != MouseAction::None) {
+            const uint16_t mask = CurrentModifierMask();
+            const uint64_t point = (uint64_t{static_cast<uint32_t>(mouse.pt.y)} << 32) |
+                                   static_cast<uint32_t>(mouse.pt.x);
+            // The event's own time travels with it: the selection's throttle must measure the
+            // user's moves, not how late the main window gets to them.
+            PostMessageW(self->mouseTarget.window.load(), self->mouseTarget.message.load(),
+                         (static_cast<WPARAM>(mouse.time) << 32) |
+                             (static_cast<WPARAM>(mask) << 8) | static_cast<WPARAM>(d.action),
+                         static_cast<LPARAM>(point));
+        }
         if (d.swallow)
             return 1;
+        return CallNextHookEx(self->mouse.get(), nCode, wp, lp);
     }
-    return CallNextHookEx(keyboardHook.load(), nCode, wp, lp);
-}
+};
 
-LRESULT CALLBACK MouseHookProc(int nCode, WPARAM wp, LPARAM lp) {
-    if (nCode < 0)
-        return CallNextHookEx(mouseHook.load(), nCode, wp, lp);
-    const MSLLHOOKSTRUCT mouse = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lp);
-    const MouseDecision d = DecideMouse(static_cast<uint32_t>(wp));
-    if (d.action != MouseAction::None) {
-        const uint16_t mask = CurrentModifierMask();
-        const uint64_t point =
-            (uint64_t{static_cast<uint32_t>(mouse.pt.y)} << 32) | static_cast<uint32_t>(mouse.pt.x);
-        // The event's own time travels with it: the selection's throttle must measure the
-        // user's moves, not how late the main window gets to them.
-        PostMessageW(mouseTarget.load(), mouseMessage.load(),
-                     (static_cast<WPARAM>(mouse.time) << 32) | (static_cast<WPARAM>(mask) << 8) |
-                         static_cast<WPARAM>(d.action),
-                     static_cast<LPARAM>(point));
-    }
-    if (d.swallow)
-        return 1;
-    return CallNextHookEx(mouseHook.load(), nCode, wp, lp);
-}
+std::atomic<Hooks::Thread*> Hooks::Thread::active{nullptr};
 
-// Removal keeps the handle when the platform refuses, so a later call tries again.
-void Remove(std::atomic<HHOOK>& hook) {
-    HHOOK h = hook.load();
-    if (h && UnhookWindowsHookEx(h))
-        hook = nullptr;
-}
+Hooks::Hooks() = default;
 
-// Install replaces an installed hook; a failed removal keeps the old one rather than losing
-// track of a hook still in place.
-HHOOK Install(std::atomic<HHOOK>& hook, int type, HOOKPROC proc) {
-    if (hook.load())
-        Remove(hook);
-    if (!hook.load())
-        hook = SetWindowsHookExW(type, proc, GetModuleHandleW(nullptr), 0);
-    return hook.load();
-}
+namespace {
 
-LRESULT CALLBACK HookWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case kInstallKeyboard:
-            return reinterpret_cast<LRESULT>(
-                Install(keyboardHook, WH_KEYBOARD_LL, &KeyboardHookProc));
-        case kRemoveKeyboard:
-            Remove(keyboardHook);
-            return 0;
-        case kInstallMouse:
-            return reinterpret_cast<LRESULT>(Install(mouseHook, WH_MOUSE_LL, &MouseHookProc));
-        case kRemoveMouse:
-            Remove(mouseHook);
-            return 0;
-        default:
-            return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-}
-
-DWORD WINAPI HookThreadMain(void* ready) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &HookWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kHookWindowClass;
-    RegisterClassW(&wc);
-    HWND window = CreateWindowExW(0, kHookWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  wc.hInstance, nullptr);
-    hookWindow = window;
-    SetEvent(static_cast<HANDLE>(ready));
-    if (!window)
-        return 1;
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-    DestroyWindow(window);
-    return 0;
-}
-
-// The hook thread, started on first use. Null when it could not be started.
-HWND HookWindow() {
-    if (hookWindow)
-        return hookWindow;
-    if (hookThread) {
-        CloseHandle(hookThread);
-        hookThread = nullptr;
-    }
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!ready)
-        return nullptr;
-    hookThread = CreateThread(nullptr, 0, &HookThreadMain, ready, 0, nullptr);
-    if (hookThread) {
-        // The thread either makes its window or gives up; both set the event.
-        HANDLE waits[2] = {ready, hookThread};
-        WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-    }
-    CloseHandle(ready);
-    return hookWindow;
-}
-
-// Ends the hook thread once neither hook is installed.
-void StopHookThreadWhenIdle() {
-    if (!hookWindow || keyboardHook.load() || mouseHook.load())
+// Ends a hook thread. One that does not end in time keeps its state, which it may still read;
+// the hook procedures no longer reach it.
+void Retire(std::unique_ptr<Hooks::Thread> thread) {
+    if (!thread || thread->Stop())
         return;
-    PostMessageW(hookWindow, WM_QUIT, 0, 0);
-    if (hookThread) {
-        WaitForSingleObject(hookThread, 5000);
-        CloseHandle(hookThread);
-        hookThread = nullptr;
-    }
-    hookWindow = nullptr;
-}
-
-HHOOK SendToHookThread(UINT msg) {
-    HWND window = HookWindow();
-    if (!window)
-        return nullptr;
-    return reinterpret_cast<HHOOK>(SendMessageW(window, msg, 0, 0));
+    Hooks::Thread* self = thread.get();
+    Hooks::Thread::active.compare_exchange_strong(self, nullptr);
+    (void)thread.release();
 }
 
 }  // namespace
+
+Hooks::~Hooks() {
+    UnhookKeyboard();
+    UnhookMouse();
+    // A hook the platform refused to remove goes with its thread.
+    Retire(std::move(thread_));
+}
+
+Hooks::Thread* Hooks::StartedThread() {
+    if (thread_)
+        return thread_.get();
+    auto thread = std::make_unique<Thread>();
+    // Another object's hooks are installed: the procedures can serve only one.
+    Thread* none = nullptr;
+    if (!Thread::active.compare_exchange_strong(none, thread.get()))
+        return nullptr;
+    thread->selectionRunning = selectionRunning_;
+    if (!thread->Start()) {
+        Retire(std::move(thread));
+        return nullptr;
+    }
+    thread_ = std::move(thread);
+    return thread_.get();
+}
+
+void Hooks::StopThreadWhenIdle() {
+    if (thread_ && !thread_->keyboard && !thread_->mouse)
+        Retire(std::move(thread_));
+}
 
 uint16_t CurrentModifierMask() {
     return ModifierMask(Held(VK_CONTROL), Held(VK_SHIFT), Held(VK_MENU));
 }
 
-HHOOK HookKeyboard(HWND target, UINT message) {
-    keyboardTarget = target;
-    keyboardMessage = message;
-    return SendToHookThread(kInstallKeyboard);
+HHOOK Hooks::HookKeyboard(HWND target, UINT message) {
+    Thread* thread = StartedThread();
+    if (!thread)
+        return nullptr;
+    thread->keyboardTarget.Set(target, message);
+    return reinterpret_cast<HHOOK>(thread->Send(kInstallKeyboard));
 }
 
-void UnhookKeyboard() {
-    if (!keyboardHook.load())
+void Hooks::UnhookKeyboard() {
+    if (!thread_ || !thread_->keyboard)
         return;
-    SendToHookThread(kRemoveKeyboard);
-    StopHookThreadWhenIdle();
+    thread_->Send(kRemoveKeyboard);
+    StopThreadWhenIdle();
 }
 
-HHOOK KeyboardHookHandle() {
-    return keyboardHook.load();
+HHOOK Hooks::KeyboardHookHandle() const {
+    return thread_ ? thread_->keyboard.get() : nullptr;
 }
 
-HHOOK HookMouse(HWND target, UINT message) {
-    mouseTarget = target;
-    mouseMessage = message;
-    return SendToHookThread(kInstallMouse);
+HHOOK Hooks::HookMouse(HWND target, UINT message) {
+    Thread* thread = StartedThread();
+    if (!thread)
+        return nullptr;
+    thread->mouseTarget.Set(target, message);
+    return reinterpret_cast<HHOOK>(thread->Send(kInstallMouse));
 }
 
-void UnhookMouse() {
-    if (!mouseHook.load())
+void Hooks::UnhookMouse() {
+    if (!thread_ || !thread_->mouse)
         return;
-    SendToHookThread(kRemoveMouse);
-    StopHookThreadWhenIdle();
+    thread_->Send(kRemoveMouse);
+    StopThreadWhenIdle();
 }
 
-HHOOK MouseHookHandle() {
-    return mouseHook.load();
+HHOOK Hooks::MouseHookHandle() const {
+    return thread_ ? thread_->mouse.get() : nullptr;
 }
 
-void SetSelectionRunning(bool running) {
-    selectionRunning = running;
+void Hooks::SetSelectionRunning(bool running) {
+    selectionRunning_ = running;
+    if (thread_)
+        thread_->selectionRunning = running;
 }
 
 PostedKey ReadPostedKey(WPARAM wp, LPARAM lp) {

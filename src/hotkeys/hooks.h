@@ -3,32 +3,56 @@
 // means (hotkey_dispatch.h), swallow or pass it, and post the work to a window given at
 // install time; the window does the work after the callback has returned. The hooks are
 // installed on a thread of their own that does nothing else, so they are answered at once
-// however long the window's thread is busy with a capture. The functions below are called from
-// one thread (the user-interface thread).
+// however long the window's thread is busy with a capture.
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "hotkeys/hotkey_dispatch.h"
 #include "hotkeys/region_selection.h"
 
 namespace vellum::hotkeys {
 
-// Installs the keyboard hook (replacing an installed one). Each hotkey press is posted to
-// `target` as `message`; read it with ReadPostedKey. Returns the hook, null on failure.
-HHOOK HookKeyboard(HWND target, UINT message);
-// The handle is forgotten only when the platform removed the hook.
-void UnhookKeyboard();
-HHOOK KeyboardHookHandle();
+// The program's keyboard and mouse hooks, installed and answered on a thread of their own.
+// One object at a time may hold hooks (the platform calls a low-level hook without a context,
+// so the hook procedures reach the object through one static pointer); its methods are called
+// from one thread, the user-interface thread. The destructor removes both hooks and ends the
+// thread.
+class Hooks {
+  public:
+    Hooks();
+    ~Hooks();
+    Hooks(const Hooks&) = delete;
+    Hooks& operator=(const Hooks&) = delete;
 
-// Installs the mouse hook for a selection (replacing an installed one). Every event but the
-// ignored ones is posted to `target` as `message`; read it with ReadPostedMouse.
-HHOOK HookMouse(HWND target, UINT message);
-void UnhookMouse();
-HHOOK MouseHookHandle();
+    // Installs the keyboard hook (replacing an installed one). Each hotkey press is posted to
+    // `target` as `message`; read it with ReadPostedKey. Returns the hook, null on failure.
+    HHOOK HookKeyboard(HWND target, UINT message);
+    // The handle is forgotten only when the platform removed the hook.
+    void UnhookKeyboard();
+    HHOOK KeyboardHookHandle() const;
 
-// Whether a region selection runs: F9 is a hotkey only then. Set by the selection's owner.
-void SetSelectionRunning(bool running);
+    // Installs the mouse hook for a selection (replacing an installed one). Every event but the
+    // ignored ones is posted to `target` as `message`; read it with ReadPostedMouse.
+    HHOOK HookMouse(HWND target, UINT message);
+    void UnhookMouse();
+    HHOOK MouseHookHandle() const;
+
+    // Whether a region selection runs: F9 is a hotkey only then. Set by the selection's owner.
+    void SetSelectionRunning(bool running);
+
+    // The hook thread's state; only hooks.cpp sees inside.
+    struct Thread;
+
+  private:
+    // The hook thread, started by the first hook and ended once neither is installed.
+    Thread* StartedThread();
+    void StopThreadWhenIdle();
+
+    std::unique_ptr<Thread> thread_;
+    bool selectionRunning_ = false;
+};
 
 // The modifiers held now, from the generic Shift, Ctrl and Alt keys.
 uint16_t CurrentModifierMask();

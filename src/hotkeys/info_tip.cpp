@@ -38,16 +38,12 @@ SIZE InfoTip::MeasureLabel() const {
     return {r.right - r.left, r.bottom - r.top};
 }
 
-void InfoTip::ShowInfo(const std::string& info, int32_t x, int32_t y, bool isPixel) {
+void InfoTip::ShowInfo(const std::string& info, int32_t x, int32_t y) {
     if (!EnsureWindow())
         return;
     text_ = info;
     wideText_ = Widen(info);
     label_ = MeasureLabel();
-    if (!isPixel) {
-        x = ui::TwipsToPixels(x, dpi_);
-        y = ui::TwipsToPixels(y, dpi_);
-    }
     SetWindowPos(hwnd(), HWND_TOPMOST, x, y, label_.cx + 2 * margin_, label_.cy + 2 * margin_,
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
     InvalidateRect(hwnd(), nullptr, FALSE);

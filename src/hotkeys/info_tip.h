@@ -23,9 +23,9 @@ class InfoTip : public ui::Window {
     ~InfoTip() override;
 
     // Text in UTF-8, lines split by line breaks and never wrapped. (x, y) is the window's upper
-    // left corner, in pixels or in twips; the tip is not kept inside the screen. The window
+    // left corner in screen pixels; the tip is not kept inside the screen. The window
     // goes to the topmost band and is shown without taking the activation.
-    void ShowInfo(const std::string& info, int32_t x, int32_t y, bool isPixel);
+    void ShowInfo(const std::string& info, int32_t x, int32_t y);
     void Hide();
     void CloseIt();
 

@@ -8,7 +8,6 @@
 namespace vellum::hotkeys {
 
 namespace {
-constexpr UINT_PTR kHideTimerId = 1;
 constexpr wchar_t kEdgeClass[] = L"VellumFmLine";
 }  // namespace
 
@@ -35,12 +34,6 @@ class OutlineEdge : public ui::Window {
             }
             case WM_MOUSEACTIVATE:
                 return MA_NOACTIVATE;
-            case WM_TIMER:
-                if (wp == kHideTimerId) {
-                    overlay_.OnTimer();
-                    return 0;
-                }
-                break;
         }
         return DefaultHandling(msg, wp, lp);
     }
@@ -50,8 +43,7 @@ class OutlineEdge : public ui::Window {
 };
 
 OutlineOverlay::OutlineOverlay() {
-    dpi_ = ui::SystemDpi();
-    thickness_ = ui::TwipsToPixelsAtLeastOne(kEdgeTwips, dpi_);
+    thickness_ = ui::TwipsToPixelsAtLeastOne(kEdgeTwips, ui::SystemDpi());
     for (auto& edge : edges_) {
         edge = std::make_unique<OutlineEdge>(*this, thickness_);
         if (edge->hwnd())
@@ -60,11 +52,7 @@ OutlineOverlay::OutlineOverlay() {
     }
 }
 
-OutlineOverlay::~OutlineOverlay() {
-    if (HWND timerWindow = edges_[0] ? edges_[0]->hwnd() : nullptr)
-        KillTimer(timerWindow, kHideTimerId);
-    for (auto& edge : edges_) edge.reset();
-}
+OutlineOverlay::~OutlineOverlay() = default;
 
 std::array<HWND, 4> OutlineOverlay::EdgeHandles() const {
     std::array<HWND, 4> handles{};
@@ -72,32 +60,7 @@ std::array<HWND, 4> OutlineOverlay::EdgeHandles() const {
     return handles;
 }
 
-bool OutlineOverlay::IsOwnEdge(HWND hwnd) const {
-    if (!hwnd)
-        return false;
-    for (HWND edge : EdgeHandles())
-        if (edge == hwnd)
-            return true;
-    return false;
-}
-
-void OutlineOverlay::ShowWindowRect(HWND hwnd) {
-    if (IsOwnEdge(hwnd))
-        return;
-    RECT r;
-    if (!GetWindowRect(hwnd, &r))
-        return;
-    ShowRect(r.left, r.top, r.right - r.left, r.bottom - r.top, true, nullptr);
-}
-
-void OutlineOverlay::ShowRect(int32_t left, int32_t top, int32_t width, int32_t height,
-                              bool usePixel, HWND owner) {
-    if (!usePixel) {
-        left = ui::TwipsToPixels(left, dpi_);
-        top = ui::TwipsToPixels(top, dpi_);
-        width = ui::TwipsToPixels(width, dpi_);
-        height = ui::TwipsToPixels(height, dpi_);
-    }
+void OutlineOverlay::ShowRect(int32_t left, int32_t top, int32_t width, int32_t height) {
     const int t = thickness_;
     const RECT placement[4] = {
         {left - t, top, t, height},      // left
@@ -110,13 +73,11 @@ void OutlineOverlay::ShowRect(int32_t left, int32_t top, int32_t width, int32_t 
             SetWindowPos(edge, nullptr, placement[i].left, placement[i].top, placement[i].right,
                          placement[i].bottom, SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
     }
-    RestartHideTimer();
     HWND first = edges_[0]->hwnd();
     if (first && !IsWindowVisible(first)) {
         for (auto& edge : edges_) {
             if (!edge->hwnd())
                 continue;
-            SetWindowLongPtrW(edge->hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
             SetWindowPos(edge->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
         }
@@ -141,20 +102,6 @@ void OutlineOverlay::SetColor(int32_t color) {
     for (HWND edge : EdgeHandles())
         if (edge)
             InvalidateRect(edge, nullptr, TRUE);
-}
-
-void OutlineOverlay::RestartHideTimer() {
-    if (HWND timerWindow = edges_[0]->hwnd()) {
-        KillTimer(timerWindow, kHideTimerId);
-        SetTimer(timerWindow, kHideTimerId, hideDelayMs_, nullptr);
-    }
-}
-
-void OutlineOverlay::OnTimer() {
-    if (!canAutoHide)
-        return;  // the timer keeps running
-    Hide();
-    KillTimer(edges_[0]->hwnd(), kHideTimerId);
 }
 
 }  // namespace vellum::hotkeys

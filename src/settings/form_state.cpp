@@ -9,7 +9,7 @@
 namespace vellum {
 namespace {
 
-using ui::ControlKind;
+using ui::StoredState;
 
 std::string BaseKey(const ui::Form& form, const ui::Control& control) {
     return ControlBaseKey(form.design().name, control.name(), control.index());
@@ -45,26 +45,22 @@ std::vector<IniEntry> FormStateEntries(const ui::Form& form) {
     std::vector<IniEntry> entries;
     for (const ui::Control& control : form.controls()) {
         const std::string key = BaseKey(form, control);
-        switch (control.kind()) {
-            case ControlKind::TextBox:
+        switch (ui::FactsOf(control.kind()).stored) {
+            case StoredState::Text:
                 entries.push_back({key, control.Text()});
                 break;
-            case ControlKind::DropDownList:
+            case StoredState::List:
                 entries.push_back({key + "List", JoinListItems(ListItems(control))});
                 entries.push_back({key, control.Text()});
                 entries.push_back({key + "Index", std::to_string(control.ListIndex())});
                 break;
-            case ControlKind::CheckBox:
+            case StoredState::Check:
                 entries.push_back({key, CheckStateText(control.Value())});
                 break;
-            case ControlKind::OptionButton:
+            case StoredState::Option:
                 entries.push_back({key, OptionStateText(control.Value() != 0)});
                 break;
-            case ControlKind::PushButton:
-            case ControlKind::Label:
-            case ControlKind::GroupBox:
-            case ControlKind::Timer:
-            case ControlKind::Image:
+            case StoredState::None:
                 break;
         }
     }
@@ -93,34 +89,30 @@ void LoadFormState(ui::Form& form, std::string& iniPath) {
     const std::string section = SettingsApplicationName();
     for (ui::Control& control : form.controls()) {
         const std::string key = BaseKey(form, control);
-        switch (control.kind()) {
-            case ControlKind::TextBox: {
+        switch (ui::FactsOf(control.kind()).stored) {
+            case StoredState::Text: {
                 const std::optional<std::string> stored =
                     ReadIniValueIfPresent(iniPath, section, key);
                 if (stored && *stored != control.Text())
                     control.SetText(*stored);
                 break;
             }
-            case ControlKind::DropDownList:
+            case StoredState::List:
                 LoadList(control, iniPath, section, key);
                 break;
-            case ControlKind::CheckBox:
+            case StoredState::Check:
                 if (const std::optional<std::string> stored =
                         ReadIniValueIfPresent(iniPath, section, key))
                     if (const std::optional<int> state = ParseCheckState(*stored))
                         control.SetValue(*state);
                 break;
-            case ControlKind::OptionButton:
+            case StoredState::Option:
                 if (const std::optional<std::string> stored =
                         ReadIniValueIfPresent(iniPath, section, key))
                     if (const std::optional<bool> selected = ParseOptionState(*stored))
                         control.SetValue(*selected ? 1 : 0);
                 break;
-            case ControlKind::PushButton:
-            case ControlKind::Label:
-            case ControlKind::GroupBox:
-            case ControlKind::Timer:
-            case ControlKind::Image:
+            case StoredState::None:
                 break;
         }
     }

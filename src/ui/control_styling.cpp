@@ -2,7 +2,7 @@
 
 #include <uxtheme.h>
 
-#include "ui/flat_style.h"
+#include "ui/control_kinds.h"
 #include "platform/system_library.h"
 
 namespace vellum {
@@ -25,8 +25,7 @@ void SetFlatStyle(HWND hwnd, bool flat) {
     if (!hwnd)
         return;
     const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-    SetWindowLongPtrW(hwnd, GWL_STYLE,
-                      static_cast<LONG_PTR>(WithFlatStyle(static_cast<uint32_t>(style), flat)));
+    SetWindowLongPtrW(hwnd, GWL_STYLE, flat ? style | BS_FLAT : style);
     // A themed button (common controls 6 with visual styles on) is drawn by the theme, which
     // knows no flat look: without a theme the control's own drawing shows BS_FLAT.
     if (flat)
@@ -35,7 +34,7 @@ void SetFlatStyle(HWND hwnd, bool flat) {
 
 void StyleFormControls(ui::Form& form) {
     for (ui::Control& c : form.controls())
-        if (TakesFlatStyle(c.kind()))
+        if (ui::FactsOf(c.kind()).flat)
             SetFlatStyle(c.hwnd(), true);
     if (form.hwnd())
         RedrawWindow(form.hwnd(), nullptr, nullptr,

@@ -16,38 +16,6 @@ namespace {
 // Room below a drop-down list's field for its open list.
 constexpr int kDropDownListRows = 8;
 
-struct ChildClass {
-    const wchar_t* className;
-    DWORD style;
-    DWORD exStyle;
-};
-
-ChildClass ChildClassFor(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::TextBox:
-            return {WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-        case ControlKind::PushButton:
-            return {WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
-        case ControlKind::Label:
-            return {WC_STATICW, SS_LEFT | SS_NOTIFY, 0};
-        case ControlKind::DropDownList:
-            return {WC_COMBOBOXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
-        case ControlKind::GroupBox:
-            return {WC_BUTTONW, BS_GROUPBOX, 0};
-        case ControlKind::CheckBox:
-            return {WC_BUTTONW, WS_TABSTOP | BS_AUTOCHECKBOX, 0};
-        case ControlKind::OptionButton:
-            // Not automatic: the form keeps one option of an array selected, for clicks and
-            // for changes made by the program alike.
-            return {WC_BUTTONW, WS_TABSTOP | BS_RADIOBUTTON, 0};
-        case ControlKind::Image:
-            return {WC_STATICW, SS_ICON | SS_CENTERIMAGE | SS_NOTIFY, 0};
-        case ControlKind::Timer:
-            break;
-    }
-    return {nullptr, 0, 0};
-}
-
 UniqueFont CreateFontFor(const ControlDesign& design, int dpi) {
     LOGFONTW font = MessageFontForDpi(dpi);
     if (!design.fontName.empty()) {
@@ -68,6 +36,22 @@ struct Form::GdiResources {
 };
 
 // ---- Control ----
+
+void Control::On(ControlEvent event, Handler handler) {
+    for (auto& [attached, existing] : handlers_)
+        if (attached == event) {
+            existing = std::move(handler);
+            return;
+        }
+    handlers_.emplace_back(event, std::move(handler));
+}
+
+const Control::Handler* Control::HandlerFor(ControlEvent event) const {
+    for (const auto& [attached, handler] : handlers_)
+        if (attached == event && handler)
+            return &handler;
+    return nullptr;
+}
 
 Control::Control(Form& form, const ControlDesign& design)
     : form_(&form),
@@ -328,8 +312,8 @@ void Form::CreateControls() {
             c.ApplyTimer();
             continue;
         }
-        const ChildClass cls = ChildClassFor(d.kind);
-        DWORD style = WS_CHILD | cls.style;
+        const ControlKindFacts& facts = FactsOf(d.kind);
+        DWORD style = WS_CHILD | facts.style;
         if (d.kind == ControlKind::TextBox && d.multiLine)
             style = (style & ~ES_AUTOHSCROLL) | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
         if (d.kind == ControlKind::TextBox && d.locked)
@@ -338,11 +322,11 @@ void Form::CreateControls() {
             style |= WS_VISIBLE;
         if (!d.enabled)
             style |= WS_DISABLED;
-        DWORD exStyle = cls.exStyle;
+        DWORD exStyle = facts.exStyle;
         if (d.acceptsFiles)
             exStyle |= WS_EX_ACCEPTFILES;
         c.hwnd_ = CreateWindowExW(
-            exStyle, cls.className, Widen(d.caption).c_str(), style, 0, 0, 1, 1, hwnd(),
+            exStyle, facts.windowClass, Widen(d.caption).c_str(), style, 0, 0, 1, 1, hwnd(),
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(d))), instance, nullptr);
         if (!c.hwnd_)
             continue;
@@ -417,6 +401,17 @@ LRESULT Form::OnCtlColor(HDC dc, HWND child) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+void Form::RaiseEvent(Control& control, ControlEvent event, LPARAM param) {
+    if (!raisesEvents_)
+        return;
+    OnControlEvent(control, event, param);
+    if (const Control::Handler* handler = control.HandlerFor(event)) {
+        // A copy: the handler may attach another in its place while it runs.
+        const Control::Handler run = *handler;
+        run(control, param);
+    }
+}
+
 void Form::OnCommand(int id, int code) {
     Control* target = nullptr;
     for (Control& c : controls_)
@@ -424,37 +419,14 @@ void Form::OnCommand(int id, int code) {
             target = &c;
     if (!target)
         return;
-    switch (target->kind()) {
-        case ControlKind::PushButton:
-        case ControlKind::CheckBox:
-            if (code == BN_CLICKED)
-                RaiseEvent(*target, ControlEvent::Click);
-            break;
-        case ControlKind::OptionButton:
-            if (code == BN_CLICKED) {
-                if (target->Value() == BST_CHECKED)
-                    RaiseEvent(*target, ControlEvent::Click);
-                else
-                    target->SetValue(1);
-            }
-            break;
-        case ControlKind::Label:
-        case ControlKind::Image:
-            if (code == STN_CLICKED)
-                RaiseEvent(*target, ControlEvent::Click);
-            break;
-        case ControlKind::TextBox:
-            if (code == EN_CHANGE)
-                RaiseEvent(*target, ControlEvent::Change);
-            break;
-        case ControlKind::DropDownList:
-            if (code == CBN_SELCHANGE)
-                RaiseEvent(*target, ControlEvent::Click);
-            break;
-        case ControlKind::GroupBox:
-        case ControlKind::Timer:
-            break;
-    }
+    const ControlKindFacts& facts = FactsOf(target->kind());
+    if (facts.notification == kNoNotification || code != facts.notification)
+        return;
+    // A click on an option that is not selected selects it, which raises its Click.
+    if (target->kind() == ControlKind::OptionButton && target->Value() != BST_CHECKED)
+        target->SetValue(1);
+    else
+        RaiseEvent(*target, facts.event);
 }
 
 LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

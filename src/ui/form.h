@@ -2,27 +2,19 @@
 // A top-level window with named, indexed controls created from a design table.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "ui/control_design.h"
+#include "ui/control_kinds.h"
 #include "ui/window.h"
 
 namespace vellum::ui {
 
 class Form;
-
-enum class ControlEvent {
-    Click,  // a user's click, or a state change made by the program
-    DoubleClick,
-    LostFocus,
-    Change,  // a text box's text changed
-    RightButtonUp,
-    FilesDropped,  // param: the HDROP (owned by the form; released after the handler)
-    Timer,
-    KeyUp,  // param: the virtual-key code of the key released while the control has the focus
-};
 
 class Control {
   public:
@@ -77,9 +69,15 @@ class Control {
     int Interval() const { return interval_; }
     void SetInterval(int milliseconds);
 
+    // What runs when the control raises `event`, after the form's OnControlEvent. Attached
+    // where the form is built; a second handler for the same event replaces the first.
+    using Handler = std::function<void(Control& control, LPARAM param)>;
+    void On(ControlEvent event, Handler handler);
+
   private:
     friend class Form;
     void ApplyTimer();
+    const Handler* HandlerFor(ControlEvent event) const;
 
     Form* form_;
     const ControlDesign* design_;
@@ -89,6 +87,7 @@ class Control {
     bool timerEnabled_ = false;
     int interval_ = 0;
     UINT_PTR timerId_ = 0;
+    std::vector<std::pair<ControlEvent, Handler>> handlers_;
 };
 
 class Form : public Window {
@@ -111,13 +110,12 @@ class Form : public Window {
     // Creates the window, hidden and centred on the primary display, with all its controls.
     bool CreateForm(const wchar_t* className, DWORD style, HWND owner);
 
-    virtual void OnControlEvent(Control& control, ControlEvent event, LPARAM param) = 0;
+    // Every event of every control, before the control's own handler: for what a form does
+    // whatever changed.
+    virtual void OnControlEvent(Control& /*control*/, ControlEvent /*event*/, LPARAM /*param*/) {}
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-    void RaiseEvent(Control& control, ControlEvent event, LPARAM param = 0) {
-        if (raisesEvents_)
-            OnControlEvent(control, event, param);
-    }
+    void RaiseEvent(Control& control, ControlEvent event, LPARAM param = 0);
 
   private:
     friend class Control;

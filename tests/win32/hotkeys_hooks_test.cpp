@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -100,7 +101,7 @@ std::vector<MSG> SendAndCollect(HWND target, std::vector<INPUT> inputs) {
     return posted;
 }
 
-class Hooks : public ::testing::Test {
+class HooksTest : public ::testing::Test {
   protected:
     void SetUp() override {
         target = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
@@ -114,9 +115,7 @@ class Hooks : public ::testing::Test {
         ASSERT_TRUE(keyWitness && mouseWitness);
     }
     void TearDown() override {
-        UnhookKeyboard();
-        UnhookMouse();
-        SetSelectionRunning(false);
+        hooks.reset();
         UnhookWindowsHookEx(keyWitness);
         UnhookWindowsHookEx(mouseWitness);
         DestroyWindow(target);
@@ -128,14 +127,15 @@ class Hooks : public ::testing::Test {
         return false;
     }
 
+    std::unique_ptr<Hooks> hooks = std::make_unique<Hooks>();
     HWND target = nullptr;
     HHOOK keyWitness = nullptr;
     HHOOK mouseWitness = nullptr;
 };
 
-TEST_F(Hooks, HotkeysArePostedAndSwallowedOrdinaryKeysPass) {
-    ASSERT_TRUE(HookKeyboard(target, kKeyMessage));
-    EXPECT_EQ(KeyboardHookHandle() != nullptr, true);
+TEST_F(HooksTest, HotkeysArePostedAndSwallowedOrdinaryKeysPass) {
+    ASSERT_TRUE(hooks->HookKeyboard(target, kKeyMessage));
+    EXPECT_EQ(hooks->KeyboardHookHandle() != nullptr, true);
     const struct {
         const char* name;
         std::vector<WORD> modifiers;
@@ -163,7 +163,7 @@ TEST_F(Hooks, HotkeysArePostedAndSwallowedOrdinaryKeysPass) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SetSelectionRunning(c.selecting);
+        hooks->SetSelectionRunning(c.selecting);
         witnessKeys.clear();
         const std::vector<MSG> posted = SendAndCollect(target, Chord(c.modifiers, c.key));
         const bool hotkey = c.action != KeyAction::None;
@@ -186,23 +186,39 @@ TEST_F(Hooks, HotkeysArePostedAndSwallowedOrdinaryKeysPass) {
     }
 }
 
-TEST_F(Hooks, ReinstallReplacesAndUnhookStops) {
-    HHOOK first = HookKeyboard(target, kKeyMessage);
+TEST_F(HooksTest, ReinstallReplacesAndUnhookStops) {
+    HHOOK first = hooks->HookKeyboard(target, kKeyMessage);
     ASSERT_TRUE(first);
-    HHOOK second = HookKeyboard(target, kKeyMessage);
+    HHOOK second = hooks->HookKeyboard(target, kKeyMessage);
     ASSERT_TRUE(second);
-    EXPECT_EQ(KeyboardHookHandle(), second);
+    EXPECT_EQ(hooks->KeyboardHookHandle(), second);
     EXPECT_EQ(SendAndCollect(target, Chord({}, VK_SNAPSHOT)).size(), 1u) << "one hook only";
 
-    UnhookKeyboard();
-    EXPECT_EQ(KeyboardHookHandle(), nullptr);
+    hooks->UnhookKeyboard();
+    EXPECT_EQ(hooks->KeyboardHookHandle(), nullptr);
     witnessKeys.clear();
     EXPECT_TRUE(SendAndCollect(target, Chord({}, VK_SNAPSHOT)).empty());
     EXPECT_TRUE(WitnessSaw(WM_KEYDOWN, VK_SNAPSHOT));
 }
 
-TEST_F(Hooks, MouseButtonsAndWheelSwallowedMovesPass) {
-    ASSERT_TRUE(HookMouse(target, kMouseMessage));
+TEST_F(HooksTest, OneObjectHoldsHooksAtATime) {
+    ASSERT_TRUE(hooks->HookKeyboard(target, kKeyMessage));
+    {
+        // The hook procedures could not tell whose hook they serve.
+        Hooks second;
+        EXPECT_EQ(second.HookKeyboard(target, kKeyMessage), nullptr);
+        EXPECT_EQ(second.HookMouse(target, kMouseMessage), nullptr);
+    }
+    EXPECT_EQ(SendAndCollect(target, Chord({}, VK_SNAPSHOT)).size(), 1u)
+        << "the first still serves";
+    hooks.reset();  // removes its hook and ends its thread
+    Hooks next;
+    EXPECT_TRUE(next.HookKeyboard(target, kKeyMessage));
+    EXPECT_EQ(SendAndCollect(target, Chord({}, VK_SNAPSHOT)).size(), 1u);
+}
+
+TEST_F(HooksTest, MouseButtonsAndWheelSwallowedMovesPass) {
+    ASSERT_TRUE(hooks->HookMouse(target, kMouseMessage));
     const std::vector<MSG> posted = SendAndCollect(
         target, {
                     MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 300, 400),
@@ -235,8 +251,8 @@ TEST_F(Hooks, MouseButtonsAndWheelSwallowedMovesPass) {
     EXPECT_EQ(witnessMouse[0].message, static_cast<WPARAM>(WM_MOUSEMOVE));
     EXPECT_EQ(witnessMouse[1].message, static_cast<WPARAM>(WM_MOUSEMOVE));
 
-    UnhookMouse();
-    EXPECT_EQ(MouseHookHandle(), nullptr);
+    hooks->UnhookMouse();
+    EXPECT_EQ(hooks->MouseHookHandle(), nullptr);
     witnessMouse.clear();
     EXPECT_TRUE(
         SendAndCollect(target, {MouseInput(MOUSEEVENTF_RIGHTDOWN), MouseInput(MOUSEEVENTF_RIGHTUP)})
