@@ -4,6 +4,7 @@
 #include "app/main_form_design.h"
 #include "app/main_window_rules.h"
 #include "base/command_lines.h"
+#include "base/path_utils.h"
 #include "base/program_identity.h"
 #include "capture/image_encoder.h"
 #include "hotkeys/hooks.h"

@@ -4,16 +4,12 @@
 #include <cstdlib>
 #include <limits>
 
+#include "base/path_utils.h"
+
 namespace vellum {
 
 bool StartsInBackground(const std::string& arguments) {
     return arguments == "/a";
-}
-
-std::string WithTrailingBackslash(const std::string& folder) {
-    if (!folder.empty() && folder.back() == '\\')
-        return folder;
-    return folder + "\\";
 }
 
 std::string DefaultOutputFolder(const std::optional<std::string>& tmp) {

@@ -34,9 +34,6 @@ inline constexpr const char* kBadIntervalMessage = "请输入正确的时间间�
 // Only the exact argument text "/a" starts the program in the background.
 bool StartsInBackground(const std::string& arguments);
 
-// The folder text always ends with "\" (file names are the folder text joined to the name).
-std::string WithTrailingBackslash(const std::string& folder);
-
 // The output folder of a first start: the "tmp" variable with a trailing "\"; unset or empty
 // gives an empty folder.
 std::string DefaultOutputFolder(const std::optional<std::string>& tmp);

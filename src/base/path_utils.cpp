@@ -16,4 +16,21 @@ std::string GetParentPath(std::string path) {
     return parent;
 }
 
+std::string FolderWithSeparator(const std::string& path) {
+    const size_t last = path.rfind('\\');
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+std::string WithoutTrailingBackslash(std::string path) {
+    if (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    return path;
+}
+
+std::string WithTrailingBackslash(const std::string& folder) {
+    if (!folder.empty() && folder.back() == '\\')
+        return folder;
+    return folder + "\\";
+}
+
 }  // namespace vellum

@@ -85,11 +85,6 @@ std::string DialogFilter(std::string& filter) {
     return out;
 }
 
-std::string FolderWithSeparator(const std::string& path) {
-    const size_t last = path.rfind('\\');
-    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
-}
-
 std::string SingleSelection(const std::string& buffer) {
     std::string path = buffer.substr(0, buffer.find(kNul));
     const size_t first = path.find_first_not_of(' ');
@@ -142,12 +137,6 @@ std::string SplitMultiSelection(std::string& text) {
     }
     text = joined;
     return folder;
-}
-
-std::string WithoutTrailingBackslash(std::string path) {
-    if (EndsWith(path, "\\"))
-        path.pop_back();
-    return path;
 }
 
 std::string InitialBrowseFolder(const std::string& given, const std::string& lastFolder,

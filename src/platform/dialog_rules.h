@@ -37,9 +37,6 @@ uint32_t FolderDialogFlags(bool includeFiles);
 // reads pairs until an empty label, never reads past the end.
 std::string DialogFilter(std::string& filter);
 
-// The part of a path up to and including its last backslash ("" when it has none).
-std::string FolderWithSeparator(const std::string& path);
-
 // The path one file dialog returns: its buffer up to the first NUL, without leading and
 // trailing spaces.
 std::string SingleSelection(const std::string& buffer);
@@ -61,9 +58,6 @@ MultiSelectionEnd ClassifyMultiSelection(bool dialogOk, bool bufferTooSmall,
 // comes as one full path: the text stays and its folder part is returned. A name that holds a
 // backslash is already a path and is kept as it is.
 std::string SplitMultiSelection(std::string& text);
-
-// A folder without one trailing backslash: a drive root "C:\" becomes "C:".
-std::string WithoutTrailingBackslash(std::string path);
 
 // The folder the folder dialog preselects: the caller's folder, else the remembered one, else
 // the current directory.

@@ -24,6 +24,43 @@ TEST(GetParentPath, Table) {
     for (const auto& c : cases) EXPECT_EQ(GetParentPath(c.in), c.out) << c.in;
 }
 
+TEST(FolderWithSeparator, Table) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"C:\\Tools\\x.exe", "C:\\Tools\\"},
+        {"C:\\x.exe", "C:\\"},
+        {"C:\\a\\", "C:\\a\\"},
+        {"mspaint.exe", ""},
+        {"", ""},
+        {"d:/x/y.png", ""},
+        {"\\\\srv\\share\\f", "\\\\srv\\share\\"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FolderWithSeparator(c.in), c.out) << c.in;
+}
+
+TEST(WithoutTrailingBackslash, RemovesOneBackslash) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"C:\\", "C:"},
+        {"C:\\Temp\\", "C:\\Temp"},
+        {"C:\\Temp", "C:\\Temp"},
+        {"\\\\", "\\"},
+        {"", ""},
+        {"D:\\截图 测试\\", "D:\\截图 测试"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WithoutTrailingBackslash(c.in), c.out) << c.in;
+}
+
+TEST(WithTrailingBackslash, AddsOneWhereNoneIs) {
+    EXPECT_EQ(WithTrailingBackslash(""), "\\");
+    EXPECT_EQ(WithTrailingBackslash("C:\\x"), "C:\\x\\");
+    EXPECT_EQ(WithTrailingBackslash("C:\\x\\"), "C:\\x\\");
+}
+
 TEST(Identity, BaseNameApplicationNameAndStoreKey) {
     EXPECT_EQ(ExeBaseName("C:\\Program Files\\Vellum\\Vellum_Capture.exe"), "Vellum_Capture");
     EXPECT_EQ(ExeBaseName("Z:/x.y/抓屏.EXE"), "抓屏");

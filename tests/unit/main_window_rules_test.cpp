@@ -11,10 +11,7 @@ TEST(StartsInBackground, OnlyTheExactArgument) {
         EXPECT_FALSE(StartsInBackground(shown)) << "'" << shown << "'";
 }
 
-TEST(OutputFolder, KeepsOneTrailingBackslash) {
-    EXPECT_EQ(WithTrailingBackslash(""), "\\");
-    EXPECT_EQ(WithTrailingBackslash("C:\\x"), "C:\\x\\");
-    EXPECT_EQ(WithTrailingBackslash("C:\\x\\"), "C:\\x\\");
+TEST(OutputFolder, TheTemporaryFolderWithOneTrailingBackslash) {
     EXPECT_EQ(DefaultOutputFolder(std::nullopt), "");
     EXPECT_EQ(DefaultOutputFolder(std::string()), "");
     EXPECT_EQ(DefaultOutputFolder(std::string("C:\\temp")), "C:\\temp\\");

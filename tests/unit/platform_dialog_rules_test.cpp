@@ -57,22 +57,6 @@ TEST(DialogFilter, Table) {
     }
 }
 
-TEST(FolderWithSeparator, Table) {
-    const struct {
-        const char* in;
-        const char* out;
-    } cases[] = {
-        {"C:\\Tools\\x.exe", "C:\\Tools\\"},
-        {"C:\\x.exe", "C:\\"},
-        {"C:\\a\\", "C:\\a\\"},
-        {"mspaint.exe", ""},
-        {"", ""},
-        {"d:/x/y.png", ""},
-        {"\\\\srv\\share\\f", "\\\\srv\\share\\"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(FolderWithSeparator(c.in), c.out) << c.in;
-}
-
 TEST(SingleSelection, UpToTheFirstNulWithoutSurroundingSpaces) {
     const struct {
         std::string buffer;
@@ -143,21 +127,6 @@ TEST(SplitMultiSelection, Table) {
         EXPECT_EQ(SplitMultiSelection(text), c.folder) << Visible(c.in);
         EXPECT_EQ(Visible(text), Visible(c.text)) << Visible(c.in);
     }
-}
-
-TEST(WithoutTrailingBackslash, RemovesOneBackslash) {
-    const struct {
-        const char* in;
-        const char* out;
-    } cases[] = {
-        {"C:\\", "C:"},
-        {"C:\\Temp\\", "C:\\Temp"},
-        {"C:\\Temp", "C:\\Temp"},
-        {"\\\\", "\\"},
-        {"", ""},
-        {"D:\\截图 测试\\", "D:\\截图 测试"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(WithoutTrailingBackslash(c.in), c.out) << c.in;
 }
 
 TEST(InitialBrowseFolder, CallerThenRememberedThenCurrentDirectory) {
