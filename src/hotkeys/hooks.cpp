@@ -16,10 +16,9 @@ namespace {
 // every slow step there (a capture being encoded, a message box, a dialog) would hold up each key
 // press and mouse move of the desktop, and Windows silently removes a hook that keeps it waiting
 // too long. The hook thread only decides and posts; the target window does the work.
-constexpr UINT kInstallKeyboard = WM_APP + 1;
-constexpr UINT kRemoveKeyboard = WM_APP + 2;
-constexpr UINT kInstallMouse = WM_APP + 3;
-constexpr UINT kRemoveMouse = WM_APP + 4;
+// Sent to the hook thread's window; wParam: the hook's Kind.
+constexpr UINT kInstallHook = WM_APP + 1;
+constexpr UINT kRemoveHook = WM_APP + 2;
 constexpr wchar_t kHookWindowClass[] = L"VellumHookThread";
 // How long the end of the hook thread is waited for.
 constexpr DWORD kThreadEndWaitMs = 5000;
@@ -28,14 +27,13 @@ bool Held(int vk) {
     return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
-// Where a hook posts its events. Set on the user-interface thread, read by the hook procedures.
-struct Target {
+// One of the two hooks: its handle, and where it posts its events (set on the user-interface
+// thread, read by the hook procedure).
+struct Slot {
+    UniqueHook hook;
     std::atomic<HWND> window{nullptr};
     std::atomic<UINT> message{0};
-    void Set(HWND w, UINT m) {
-        window = w;
-        message = m;
-    }
+    void Post(WPARAM wp, LPARAM lp) const { PostMessageW(window.load(), message.load(), wp, lp); }
 };
 
 }  // namespace
@@ -44,11 +42,8 @@ struct Target {
 // hooks are installed and removed on the hook thread, inside a SendMessage from the
 // user-interface thread, which therefore sees their handles once the call has returned.
 struct Hooks::Thread {
-    Target keyboardTarget;
-    Target mouseTarget;
+    Slot slots[2];  // by Kind
     std::atomic<bool> selectionRunning{false};
-    UniqueHook keyboard;
-    UniqueHook mouse;
     UniqueHandle handle;
     UniqueHandle ready;     // set once the window is made, or could not be
     HWND window = nullptr;  // made and destroyed on the hook thread
@@ -84,7 +79,11 @@ struct Hooks::Thread {
         return !handle || WaitForSingleObject(handle.get(), kThreadEndWaitMs) == WAIT_OBJECT_0;
     }
 
-    LRESULT Send(UINT msg) const { return window ? SendMessageW(window, msg, 0, 0) : 0; }
+    Slot& Of(Kind kind) { return slots[static_cast<size_t>(kind)]; }
+    bool AnyHook() const { return slots[0].hook || slots[1].hook; }
+    LRESULT Send(UINT msg, Kind kind) const {
+        return window ? SendMessageW(window, msg, static_cast<WPARAM>(kind), 0) : 0;
+    }
 
     static DWORD WINAPI Main(void* param) {
         Thread& self = *static_cast<Thread*>(param);
@@ -110,18 +109,15 @@ struct Hooks::Thread {
         auto* self = reinterpret_cast<Thread*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (!self)
             return DefWindowProcW(hwnd, msg, wp, lp);
+        const Kind kind = static_cast<Kind>(wp);
         switch (msg) {
-            case kInstallKeyboard:
+            case kInstallHook:
                 return reinterpret_cast<LRESULT>(
-                    Install(self->keyboard, WH_KEYBOARD_LL, &Thread::KeyboardProc));
-            case kRemoveKeyboard:
-                (void)self->keyboard.Close();
-                return 0;
-            case kInstallMouse:
-                return reinterpret_cast<LRESULT>(
-                    Install(self->mouse, WH_MOUSE_LL, &Thread::MouseProc));
-            case kRemoveMouse:
-                (void)self->mouse.Close();
+                    kind == Kind::Keyboard
+                        ? Install(self->Of(kind).hook, WH_KEYBOARD_LL, &Thread::KeyboardProc)
+                        : Install(self->Of(kind).hook, WH_MOUSE_LL, &Thread::MouseProc));
+            case kRemoveHook:
+                (void)self->Of(kind).hook.Close();
                 return 0;
             default:
                 return DefWindowProcW(hwnd, msg, wp, lp);
@@ -143,19 +139,19 @@ struct Hooks::Thread {
             const uint16_t mask = CurrentModifierMask();
             const KeyDecision d = DecideKey(mask, key.vkCode, self->selectionRunning.load());
             if (d.action != KeyAction::None)
-                PostMessageW(self->keyboardTarget.window.load(),
-                             self->keyboardTarget.message.load(), static_cast<WPARAM>(d.action),
-                             static_cast<LPARAM>((uint64_t{mask} << 32) | key.vkCode));
+                self->Of(Kind::Keyboard)
+                    .Post(static_cast<WPARAM>(d.action),
+                          static_cast<LPARAM>((uint64_t{mask} << 32) | key.vkCode));
             if (d.swallow)
                 return 1;
         }
-        return CallNextHookEx(self ? self->keyboard.get() : nullptr, nCode, wp, lp);
+        return CallNextHookEx(self ? self->Of(Kind::Keyboard).hook.get() : nullptr, nCode, wp, lp);
     }
 
     static LRESULT CALLBACK MouseProc(int nCode, WPARAM wp, LPARAM lp) {
         Thread* self = active.load();
         if (!self || nCode < 0)
-            return CallNextHookEx(self ? self->mouse.get() : nullptr, nCode, wp, lp);
+            return CallNextHookEx(self ? self->Of(Kind::Mouse).hook.get() : nullptr, nCode, wp, lp);
         const MSLLHOOKSTRUCT mouse = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lp);
         const MouseDecision d = DecideMouse(static_cast<uint32_t>(wp));
         if (d.action != MouseAction::None) {
@@ -164,14 +160,14 @@ struct Hooks::Thread {
                                    static_cast<uint32_t>(mouse.pt.x);
             // The event's own time travels with it: the selection's throttle must measure the
             // user's moves, not how late the main window gets to them.
-            PostMessageW(self->mouseTarget.window.load(), self->mouseTarget.message.load(),
-                         (static_cast<WPARAM>(mouse.time) << 32) |
-                             (static_cast<WPARAM>(mask) << 8) | static_cast<WPARAM>(d.action),
-                         static_cast<LPARAM>(point));
+            self->Of(Kind::Mouse)
+                .Post((static_cast<WPARAM>(mouse.time) << 32) | (static_cast<WPARAM>(mask) << 8) |
+                          static_cast<WPARAM>(d.action),
+                      static_cast<LPARAM>(point));
         }
         if (d.swallow)
             return 1;
-        return CallNextHookEx(self->mouse.get(), nCode, wp, lp);
+        return CallNextHookEx(self->Of(Kind::Mouse).hook.get(), nCode, wp, lp);
     }
 };
 
@@ -218,7 +214,7 @@ Hooks::Thread* Hooks::StartedThread() {
 }
 
 void Hooks::StopThreadWhenIdle() {
-    if (thread_ && !thread_->keyboard && !thread_->mouse)
+    if (thread_ && !thread_->AnyHook())
         Retire(std::move(thread_));
 }
 
@@ -226,42 +222,24 @@ uint16_t CurrentModifierMask() {
     return ModifierMask(Held(VK_CONTROL), Held(VK_SHIFT), Held(VK_MENU));
 }
 
-HHOOK Hooks::HookKeyboard(HWND target, UINT message) {
+HHOOK Hooks::Install(Kind kind, HWND target, UINT message) {
     Thread* thread = StartedThread();
     if (!thread)
         return nullptr;
-    thread->keyboardTarget.Set(target, message);
-    return reinterpret_cast<HHOOK>(thread->Send(kInstallKeyboard));
+    thread->Of(kind).window = target;
+    thread->Of(kind).message = message;
+    return reinterpret_cast<HHOOK>(thread->Send(kInstallHook, kind));
 }
 
-void Hooks::UnhookKeyboard() {
-    if (!thread_ || !thread_->keyboard)
+void Hooks::Remove(Kind kind) {
+    if (!thread_ || !thread_->Of(kind).hook)
         return;
-    thread_->Send(kRemoveKeyboard);
+    thread_->Send(kRemoveHook, kind);
     StopThreadWhenIdle();
 }
 
-HHOOK Hooks::KeyboardHookHandle() const {
-    return thread_ ? thread_->keyboard.get() : nullptr;
-}
-
-HHOOK Hooks::HookMouse(HWND target, UINT message) {
-    Thread* thread = StartedThread();
-    if (!thread)
-        return nullptr;
-    thread->mouseTarget.Set(target, message);
-    return reinterpret_cast<HHOOK>(thread->Send(kInstallMouse));
-}
-
-void Hooks::UnhookMouse() {
-    if (!thread_ || !thread_->mouse)
-        return;
-    thread_->Send(kRemoveMouse);
-    StopThreadWhenIdle();
-}
-
-HHOOK Hooks::MouseHookHandle() const {
-    return thread_ ? thread_->mouse.get() : nullptr;
+HHOOK Hooks::Handle(Kind kind) const {
+    return thread_ ? thread_->Of(kind).hook.get() : nullptr;
 }
 
 void Hooks::SetSelectionRunning(bool running) {

@@ -28,24 +28,30 @@ class Hooks {
 
     // Installs the keyboard hook (replacing an installed one). Each hotkey press is posted to
     // `target` as `message`; read it with ReadPostedKey. Returns the hook, null on failure.
-    HHOOK HookKeyboard(HWND target, UINT message);
+    HHOOK HookKeyboard(HWND target, UINT message) {
+        return Install(Kind::Keyboard, target, message);
+    }
     // The handle is forgotten only when the platform removed the hook.
-    void UnhookKeyboard();
-    HHOOK KeyboardHookHandle() const;
+    void UnhookKeyboard() { Remove(Kind::Keyboard); }
+    HHOOK KeyboardHookHandle() const { return Handle(Kind::Keyboard); }
 
     // Installs the mouse hook for a selection (replacing an installed one). Every event but the
     // ignored ones is posted to `target` as `message`; read it with ReadPostedMouse.
-    HHOOK HookMouse(HWND target, UINT message);
-    void UnhookMouse();
-    HHOOK MouseHookHandle() const;
+    HHOOK HookMouse(HWND target, UINT message) { return Install(Kind::Mouse, target, message); }
+    void UnhookMouse() { Remove(Kind::Mouse); }
+    HHOOK MouseHookHandle() const { return Handle(Kind::Mouse); }
 
     // Whether a region selection runs: F9 is a hotkey only then. Set by the selection's owner.
     void SetSelectionRunning(bool running);
 
     // The hook thread's state; only hooks.cpp sees inside.
     struct Thread;
+    enum class Kind { Keyboard, Mouse };
 
   private:
+    HHOOK Install(Kind kind, HWND target, UINT message);
+    void Remove(Kind kind);
+    HHOOK Handle(Kind kind) const;
     // The hook thread, started by the first hook and ended once neither is installed.
     Thread* StartedThread();
     void StopThreadWhenIdle();

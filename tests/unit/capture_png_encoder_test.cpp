@@ -139,6 +139,17 @@ void ExpectDecodesTo(const std::vector<uint8_t>& file, const Picture& picture) {
     EXPECT_TRUE(image.rgb == picture.RgbBytes()) << "pixels differ";
 }
 
+// Encodes, checks that every row is filtered as `filterType` says, and decodes it back.
+void ExpectEncodedWithFilter(const Picture& picture, const PngOptions& options, int filterType) {
+    const std::vector<uint8_t> file = EncodePng(picture.View(), options);
+    ASSERT_FALSE(file.empty());
+    int idats = 0;
+    const std::vector<uint8_t> scanlines = Scanlines(file, picture.width, picture.height, &idats);
+    for (int type : FilterBytes(scanlines, picture.width, picture.height))
+        ASSERT_EQ(type, filterType);
+    ExpectDecodesTo(file, picture);
+}
+
 const char* const kFilterNames[] = {"none", "sub", "up", "average", "paeth", "adaptive"};
 
 TEST(PngEncoder, EveryFilterRoundTripsAtOddSizes) {
@@ -192,12 +203,7 @@ TEST(PngEncoder, ZlibLevelsStrategiesAndBandsGiveTheSamePixels) {
         options.strategy = c.strategy;
         options.threads = c.threads;
         options.unfilteredRetryBelow = 0;
-        const std::vector<uint8_t> file = EncodePng(picture.View(), options);
-        ASSERT_FALSE(file.empty());
-        int idats = 0;
-        const std::vector<uint8_t> scanlines = Scanlines(file, c.w, c.h, &idats);
-        for (int type : FilterBytes(scanlines, c.w, c.h)) ASSERT_EQ(type, 4);  // Paeth
-        ExpectDecodesTo(file, picture);
+        ExpectEncodedWithFilter(picture, options, 4);  // Paeth
     }
 }
 
@@ -216,12 +222,7 @@ TEST(PngEncoder, OwnCoderBandsJoinIntoOneStream) {
             PngOptions options;
             options.threads = c.threads;
             options.unfilteredRetryBelow = 0;
-            const std::vector<uint8_t> file = EncodePng(picture.View(), options);
-            ASSERT_FALSE(file.empty());
-            int idats = 0;
-            const std::vector<uint8_t> scanlines = Scanlines(file, c.w, c.h, &idats);
-            for (int type : FilterBytes(scanlines, c.w, c.h)) ASSERT_EQ(type, 2);  // Up
-            ExpectDecodesTo(file, picture);
+            ExpectEncodedWithFilter(picture, options, 2);  // Up
         }
     }
     // Matches reach across the joins: a screen of repeating rows costs no more in bands.
@@ -233,8 +234,8 @@ TEST(PngEncoder, OwnCoderBandsJoinIntoOneStream) {
     EXPECT_LT(EncodePng(screen.View(), two).size(), EncodePng(screen.View(), one).size() + 64);
 }
 
-// Every row of a line the same few words in an order of its own: unfiltered, each word repeats byte for
-// byte along the rows; against the row above, which holds other words, it does not.
+// Every row of a line the same few words in an order of its own: unfiltered, each word repeats byte
+// for byte along the rows; against the row above, which holds other words, it does not.
 Picture WordsOnPanels(int w, int h) {
     Picture p(w, h, 0, 0xA5);
     XorShift random(21);
