@@ -35,14 +35,10 @@ CaptureRoadRow RowOf(CaptureRoad road) {
     return row;
 }
 
-StepsBeforeSave BeforeSave(CaptureRoad road, const CaptureConditions& conditions) {
+StepsBeforeSave DecideBeforeSave(CaptureRoad road, const CaptureConditions& conditions) {
     const CaptureRoadRow row = RowOf(road);
     StepsBeforeSave steps;
     steps.skip = row.skippedWhenBehind && conditions.savesUnfinished >= kMaxSavesBehind;
-    if (steps.skip) {
-        steps.save = false;
-        return steps;
-    }
     steps.grab = row.grab;
     steps.nameBeforeGrab = row.nameBeforeGrab;
     steps.showWindowAfterGrab = row.showWindowAfterGrab;
@@ -71,7 +67,7 @@ bool ToolWanted(ToolRule rule, const CaptureConditions& conditions) {
 
 }  // namespace
 
-StepsAfterSave AfterSave(CaptureRoad road, const CaptureConditions& conditions) {
+StepsAfterSave DecideAfterSave(CaptureRoad road, const CaptureConditions& conditions) {
     const CaptureRoadRow row = RowOf(road);
     StepsAfterSave steps;
     if (!conditions.written)

@@ -1,7 +1,8 @@
 #pragma once
 // The four roads that lead to a saved capture, and the steps around each one's save. This is the
-// one place that says what happens before and after a capture is written; the main window only
-// carries the steps out.
+// one place that says what happens before and after a capture is written: RowOf holds a row for
+// each road, DecideBeforeSave and DecideAfterSave apply it to the window's state, and the main
+// window only carries the steps out.
 #include <cstddef>
 #include <cstdint>
 
@@ -56,23 +57,24 @@ CaptureRoadRow RowOf(CaptureRoad road);
 
 // The window's state that the steps depend on, read when the steps are decided.
 struct CaptureConditions {
-    int16_t capType = 0;          // the option group's capture type
-    size_t savesUnfinished = 0;   // captures taken whose writes have not ended
-    bool clipboardBox = false;    // Check2 is not unchecked
-    bool toolPathSet = false;     // ChOp's tooltip text is not empty
-    int toolBoxValue = 0;         // ChOp's value: 0 unchecked, 1 checked, 2 grey
-    bool soundWanted = false;     // the PrintScreen key asks for the sounds; a posted save does not
-    bool written = false;         // the file was written (read only for the steps after the save)
+    int16_t capType = 0;         // the option group's capture type
+    size_t savesUnfinished = 0;  // captures taken whose writes have not ended
+    bool clipboardBox = false;   // Check2 is not unchecked
+    bool toolPathSet = false;    // ChOp's tooltip text is not empty
+    int toolBoxValue = 0;        // ChOp's value: 0 unchecked, 1 checked, 2 grey
+    bool soundWanted = false;    // the PrintScreen key asks for the sounds; a posted save does not
+    bool written = false;        // the file was written (read only for the steps after the save)
 };
 
 // Decided before the grab.
 struct StepsBeforeSave {
-    bool skip = false;  // nothing at all: no grab, no name, no file
+    bool skip = false;  // no capture now: no grab, no name, no file; the steps below are for a
+                        // capture that is taken
     GrabSource grab = GrabSource::CaptureType;
     bool nameBeforeGrab = false;
     bool showWindowAfterGrab = false;
     bool copyToClipboard = false;  // after the grab, before the save
-    bool save = true;              // false: the picture is dropped, no name is taken
+    bool save = true;              // false: the grabbed picture is dropped, no name is taken
 };
 
 enum class StatusLine { Unchanged, Saved, Failure };
@@ -85,7 +87,7 @@ struct StepsAfterSave {
     Sound sound = Sound::None;
 };
 
-StepsBeforeSave BeforeSave(CaptureRoad road, const CaptureConditions& conditions);
-StepsAfterSave AfterSave(CaptureRoad road, const CaptureConditions& conditions);
+StepsBeforeSave DecideBeforeSave(CaptureRoad road, const CaptureConditions& conditions);
+StepsAfterSave DecideAfterSave(CaptureRoad road, const CaptureConditions& conditions);
 
 }  // namespace vellum
