@@ -51,8 +51,9 @@ struct Seen {
     std::vector<std::string> commands;     // every one started with SW_SHOWNORMAL
     std::vector<std::string> fileDialogs;  // the path each was pre-filled with
     std::vector<std::string> inputDefaults;
-    std::string inputAnswer;  // what the input box returns
-    std::vector<std::string> errorBoxes;
+    std::string inputAnswer;                 // what the input box returns
+    std::vector<std::string> folderDialogs;  // the folder each was opened at
+    std::string chosenFolder;                // what the folder dialog returns ("": a cancel)
     int aboutBoxes = 0;
 };
 
@@ -67,8 +68,11 @@ MainWindowActions FakeActions(Seen& seen) {
         seen.fileDialogs.push_back(LastDialogFile());
         return LastDialogFile();
     };
-    a.browseForFolder = [](const std::string&, HWND, const std::string&, bool) {
-        return std::string();
+    a.browseForFolder = [&seen](const std::string& initialFolder, HWND, const std::string&,
+                                bool includeFiles) {
+        EXPECT_FALSE(includeFiles);
+        seen.folderDialogs.push_back(initialFolder);
+        return seen.chosenFolder;
     };
     a.inputBox = [&seen](HWND, const std::string&, const std::string&,
                          const std::string& defaultAnswer) {
@@ -76,8 +80,8 @@ MainWindowActions FakeActions(Seen& seen) {
         return seen.inputAnswer;
     };
     a.showAboutBox = [&seen](HWND) { ++seen.aboutBoxes; };
-    a.saveErrorBox = [&seen](const std::wstring& text, const std::wstring&) {
-        seen.errorBoxes.push_back(Narrow(text));
+    a.saveErrorBox = [](const std::wstring& text, const std::wstring&) {
+        ADD_FAILURE() << "a save error box: " << Narrow(text);
     };
     a.beep = [&seen](UINT type) { seen.beeps.push_back(type); };
     a.startCommand = [&seen](const std::string& commandLine, int showCommand) {
@@ -381,6 +385,29 @@ TEST_F(MainWindowTest, EachRoadAsksItsOwnQuestionOfTheToolBox) {
         << "continuous capture saved";
     EXPECT_EQ(seen.commands.size(), 1u) << "continuous capture opens no tool";
     EXPECT_TRUE(seen.beeps.size() == 1u && seen.beeps[0] == MB_OK) << "only the key sounds";
+}
+
+TEST_F(MainWindowTest, TheOutputFolderIsChosenAndOpenedWithoutARealDialog) {
+    ui::Control& p = window.Get(ctl::kP);
+    const std::string before = p.Text();
+    const std::string tipBefore = p.ToolTipText();
+    ClickButton(window, ctl::kCommand3);  // cancelled
+    EXPECT_EQ(seen.folderDialogs, std::vector<std::string>{before});
+    EXPECT_EQ(p.Text(), before);
+    EXPECT_EQ(p.ToolTipText(), tipBefore);
+
+    seen.chosenFolder = "D:\\截图 夹";
+    ClickButton(window, ctl::kCommand3);
+    EXPECT_EQ(p.Text(), "D:\\截图 夹\\");
+    EXPECT_EQ(p.ToolTipText(), "D:\\截图 夹");
+
+    SendMessageW(p.hwnd(), WM_LBUTTONDBLCLK, 0, 0);
+    EXPECT_EQ(seen.commands, std::vector<std::string>{ExplorerCommandLine("D:\\截图 夹\\")});
+
+    ui::Control& about = window.Get(ctl::kLabel3);
+    SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ControlId(about.design()), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(about.hwnd()));
+    EXPECT_EQ(seen.aboutBoxes, 1);
 }
 
 // A file list as the shell hands it over in a drop, owned by the receiver (it frees it).
