@@ -24,11 +24,16 @@ CaptureRoadRow RowOf(CaptureRoad road) {
             row.tool = ToolRule::BoxChecked;
             break;
         case CaptureRoad::Single:
-            // The window may come back while the file is written: the picture is taken.
+            // The window may come back while the file is written: the picture is taken. An
+            // unchecked tool box has an empty tool path, so the box itself is not asked.
+            row.grab = GrabSource::CaptureType;
             row.showWindowAfterGrab = true;
             row.tool = ToolRule::PathSet;
             break;
         case CaptureRoad::Continuous:
+            // Ticks that come faster than the files are written are skipped rather than piled up
+            // in memory. Each file is named on the status line; nothing else follows.
+            row.grab = GrabSource::CaptureType;
             row.skippedWhenBehind = true;
             break;
     }
