@@ -38,9 +38,8 @@ constexpr UINT_PTR kSingleCaptureTimerId = 0x5643;
 constexpr UINT_PTR kSettingsSaveTimerId = 0x5644;
 constexpr UINT kSettingsSaveDelayMs = 1000;
 // Captures taken faster than they are written wait in memory, up to this many; beyond, the next
-// one waits for room. Continuous capture skips a tick instead once this many are behind.
+// one waits for room (continuous capture skips its ticks long before, see app/capture_roads.h).
 constexpr size_t kMaxSavesWaiting = 4;
-constexpr size_t kMaxContinuousBacklog = 2;
 // The close and the session's end wait this long at most for the saves already taken.
 constexpr std::chrono::milliseconds kSaveWaitAtClose{5000};
 
@@ -77,8 +76,38 @@ void PutBitmapOnClipboard(HWND owner, UniqueBitmap bitmap) {
 
 }  // namespace
 
-MainWindow::MainWindow()
+MainWindowActions MainWindowActions::Platform() {
+    MainWindowActions a;
+    a.messageBox = [](HWND owner, const std::string& text, const std::string& caption, UINT style) {
+        MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
+    };
+    a.pickColor = [](HWND owner) { return PickColor(owner); };
+    a.showFileDialog = [](int mode, const std::string& filter, const std::string& title,
+                          const std::string& defaultExtension) {
+        return ShowFileDialog(mode, filter, title, defaultExtension);
+    };
+    a.browseForFolder = [](const std::string& initialFolder, HWND owner, const std::string& title,
+                           bool includeFiles) {
+        return BrowseForFolder(initialFolder, owner, title, includeFiles);
+    };
+    a.inputBox = [](HWND owner, const std::string& prompt, const std::string& caption,
+                    const std::string& defaultAnswer) {
+        return InputBox(owner, prompt, caption, defaultAnswer);
+    };
+    a.showAboutBox = [](HWND owner) { ShowAboutBox(owner); };
+    a.saveErrorBox = [](const std::wstring& text, const std::wstring& caption) {
+        ShowSaveErrorBox(text, caption);
+    };
+    a.beep = [](UINT type) { MessageBeep(type); };
+    a.startCommand = [](const std::string& commandLine, int showCommand) {
+        StartCommandLine(commandLine, showCommand);
+    };
+    return a;
+}
+
+MainWindow::MainWindow(MainWindowActions actions)
     : ui::Form(MainFormDesign()),
+      actions_(std::move(actions)),
       applicationName_(SettingsApplicationName()),
       stateKeeper_(*this),
       toolPath_(SettingsStoreKey(applicationName_, design().name), kToolPathKey, kDefaultToolPath),
@@ -181,8 +210,8 @@ void MainWindow::OnMinimised() {
     if (tag_.empty()) {
         tag_ = "M";
         // Not owned by this window: a minimised owner would hide its message box.
-        MessageBoxW(nullptr, Widen(kMinimiseHint).c_str(), Widen(kMessageCaption).c_str(),
-                    MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
+        actions_.messageBox(nullptr, kMinimiseHint, kMessageCaption,
+                            MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
     }
     ShowWindow(hwnd(), SW_HIDE);
 }
@@ -205,20 +234,7 @@ void MainWindow::OnSelectionEnded() {
 }
 
 void MainWindow::CaptureRegion(const hotkeys::Rect& rect) {
-    UniqueBitmap picture =
-        CaptureWindow(GetDesktopWindow(), rect.left, rect.top, rect.width, rect.height);
-    // The clipboard gets the grabbed picture itself (frame included), whatever the file format:
-    // a copy made before the save takes the bitmap over.
-    const bool toClipboard = Get(ctl::kCheck2).Value() != 0;
-    if (toClipboard)
-        if (UniqueBitmap clipboardCopy = CopyBitmap(picture.get()))
-            PutBitmapOnClipboard(hwnd(), std::move(clipboardCopy));
-    SaveP(std::move(picture), [this](const SaveOutcome& outcome) {
-        ui::Control& chOp = Get(ctl::kChOp);
-        // The tool gets only a file that exists.
-        if (outcome.written && !chOp.ToolTipText().empty() && chOp.Value() == 1)
-            LaunchTool(outcome.fileName);
-    });
+    Capture(CaptureRoad::Region, rect, /*soundWanted=*/false, nullptr);
 }
 
 void MainWindow::ToggleVisible() {
@@ -261,17 +277,7 @@ void MainWindow::OnHotkey(WPARAM wp, LPARAM lp) {
 }
 
 void MainWindow::OnSaveScreenRequested(bool beep) {
-    SaveCurrentScr([this, beep](const SaveOutcome& outcome) {
-        if (outcome.written) {
-            if (beep)
-                beep_(MB_OK);
-            return;
-        }
-        // The window is usually hidden: the error sound tells that nothing was saved.
-        if (beep)
-            beep_(MB_ICONHAND);
-        Get(ctl::kLab).SetText(outcome.failureStatus);
-    });
+    Capture(CaptureRoad::PrintScreen, hotkeys::Rect{}, beep, nullptr);
 }
 
 void MainWindow::OnContinuousOptionChanged(ui::Control& check1) {
@@ -313,8 +319,8 @@ void MainWindow::OnTimedCaptureClicked() {
     if (folder.empty())
         return;
     if (!FolderExists(folder)) {
-        MessageBoxW(hwnd(), Widen(MissingFolderMessage(folder)).c_str(),
-                    Widen(kMessageCaption).c_str(), MB_OK | MB_ICONINFORMATION);
+        actions_.messageBox(hwnd(), MissingFolderMessage(folder), kMessageCaption,
+                            MB_OK | MB_ICONINFORMATION);
         return;
     }
     ui::Control& timer = Get(ctl::kTi);
@@ -324,8 +330,8 @@ void MainWindow::OnTimedCaptureClicked() {
             // one that is no number: nothing starts.
             const std::optional<int> interval = IntervalFromText(Get(ctl::kText1).Text());
             if (!interval) {
-                MessageBoxW(hwnd(), Widen(kBadIntervalMessage).c_str(),
-                            Widen(kMessageCaption).c_str(), MB_OK | MB_ICONINFORMATION);
+                actions_.messageBox(hwnd(), kBadIntervalMessage, kMessageCaption,
+                                    MB_OK | MB_ICONINFORMATION);
                 return;
             }
             timer.SetInterval(*interval);
@@ -359,23 +365,14 @@ void MainWindow::CancelSingleCapture() {
 
 void MainWindow::FinishSingleCapture() {
     KillTimer(hwnd(), kSingleCaptureTimerId);
-    UniqueBitmap picture = GetWinPic(capType_);
-    // The picture is taken: the window may come back while the file is written.
-    ShowWindow(hwnd(), SW_SHOW);
     singleCapturePending_ = false;
-    SaveP(std::move(picture), [this](const SaveOutcome& outcome) {
-        // The tool gets only a file that exists. An unchecked tool box has an empty tool path.
-        if (outcome.written && !Get(ctl::kChOp).ToolTipText().empty())
-            LaunchTool(outcome.fileName);
-    });
+    Capture(CaptureRoad::Single, hotkeys::Rect{}, /*soundWanted=*/false, nullptr);
 }
 
 void MainWindow::OnContinuousTick() {
-    // Ticks that come faster than the files are written are skipped rather than piled up in
-    // memory; so are those that come while a message box of an earlier save is open.
-    if (saver_->Outstanding() >= kMaxContinuousBacklog)
-        return;
-    SaveP(GetWinPic(capType_));
+    // A tick that comes while a message box of an earlier save is open is skipped too: that
+    // save is unfinished until the box is closed.
+    Capture(CaptureRoad::Continuous, hotkeys::Rect{}, /*soundWanted=*/false, nullptr);
 }
 
 void MainWindow::OnClipboardOptionChanged(ui::Control& check2) {
@@ -394,7 +391,7 @@ void MainWindow::OnBorderOptionChanged(ui::Control& check4) {
         return;
     if (check4.Value() == BST_CHECKED) {
         // Cancel gives the colour last chosen in this run (black at first): it is used as well.
-        const int32_t color = static_cast<int32_t>(PickColor(nullptr));
+        const int32_t color = static_cast<int32_t>(actions_.pickColor(nullptr));
         check4.SetTag(std::to_string(color));
         RectOutline().SetColor(color);
     } else if (check4.Value() == BST_UNCHECKED) {
@@ -411,7 +408,7 @@ void MainWindow::OnToolOptionChanged(ui::Control& chOp) {
         SetLastDialogFile(chOp.ToolTipText());
         // A cancelled dialog returns the pre-filled path: the saved tool stays.
         const std::string chosen =
-            ShowFileDialog(kOpenFileMode, kToolDialogFilter, kToolDialogTitle, "");
+            actions_.showFileDialog(kOpenFileMode, kToolDialogFilter, kToolDialogTitle, "");
         if (!chosen.empty() && IsUsableToolPath(chosen))
             chOp.SetToolTipText(chosen);
     } else if (chOp.Value() == BST_UNCHECKED) {
@@ -422,9 +419,8 @@ void MainWindow::OnToolOptionChanged(ui::Control& chOp) {
 
 void MainWindow::OnChooseFolderClicked() {
     ui::Control& folder = Get(ctl::kP);
-    std::string initialFolder = folder.Text();
     const std::string chosen =
-        BrowseForFolder(initialFolder, hwnd(), kFolderDialogTitle, /*includeFiles=*/false);
+        actions_.browseForFolder(folder.Text(), hwnd(), kFolderDialogTitle, /*includeFiles=*/false);
     if (chosen.empty())
         return;
     folder.SetToolTipText(chosen);
@@ -435,7 +431,7 @@ void MainWindow::OnChooseFolderClicked() {
 void MainWindow::OnToolPathEditRequested() {
     ui::Control& chOp = Get(ctl::kChOp);
     const std::string answer =
-        InputBox(hwnd(), kToolPathPrompt, kMessageCaption, chOp.ToolTipText());
+        actions_.inputBox(hwnd(), kToolPathPrompt, kMessageCaption, chOp.ToolTipText());
     if (answer.empty())
         return;
     if (!IsUsableToolPath(answer)) {
@@ -463,7 +459,7 @@ void MainWindow::OnFilesDroppedOnTool(HDROP drop) {
 }
 
 void MainWindow::OpenOutputFolder() {
-    StartCommandLine(ExplorerCommandLine(Get(ctl::kP).Text()), SW_SHOWNORMAL);
+    actions_.startCommand(ExplorerCommandLine(Get(ctl::kP).Text()), SW_SHOWNORMAL);
 }
 
 void MainWindow::LaunchTool(const std::string& fileName) {
@@ -471,7 +467,7 @@ void MainWindow::LaunchTool(const std::string& fileName) {
     if (!IsUsableToolPath(Get(ctl::kChOp).ToolTipText()) || !IsUsableToolPath(fileName))
         return;
     // A tool that cannot be started is ignored: the saved file stands.
-    StartCommandLine(ToolCommandLine(Get(ctl::kChOp).ToolTipText(), fileName), SW_SHOWNORMAL);
+    actions_.startCommand(ToolCommandLine(Get(ctl::kChOp).ToolTipText(), fileName), SW_SHOWNORMAL);
 }
 
 CaptureOptions MainWindow::CurrentCaptureOptions() {
@@ -526,7 +522,8 @@ void MainWindow::QueueCapture(UniqueBitmap bitmap, const std::string& fileName, 
                                   NameFaultOf(fileName).has_value()});
     SaveOutcome outcome{false, fileName, SaveFailureStatus(fileName)};
     saver_->Queue(
-        [job, outcome, after = std::move(after)]() mutable -> SaveWorker::AfterWrite {
+        [job, outcome, after = std::move(after),
+         errorBox = actions_.saveErrorBox]() mutable -> SaveWorker::AfterWrite {
             std::wstring errorText;
             std::wstring errorCaption;
             try {
@@ -541,10 +538,10 @@ void MainWindow::QueueCapture(UniqueBitmap bitmap, const std::string& fileName, 
             } catch (...) {
                 outcome.written = false;  // no memory for the pixels: nothing was written
             }
-            return [outcome, after, errorText, errorCaption] {
+            return [outcome, after, errorText, errorCaption, errorBox] {
                 // The box comes from the window's thread, in front of the user's program.
                 if (!errorText.empty())
-                    ShowSaveErrorBox(errorText, errorCaption);
+                    errorBox(errorText, errorCaption);
                 if (after)
                     after(outcome);
             };
@@ -552,29 +549,93 @@ void MainWindow::QueueCapture(UniqueBitmap bitmap, const std::string& fileName, 
         kMaxSavesWaiting);
 }
 
-void MainWindow::SaveP(UniqueBitmap bitmap, AfterSave after) {
-    // The "DirectX" type grabs nothing: no name is taken and the status line stays.
-    if (capType_ == 3)
+CaptureConditions MainWindow::CurrentConditions() {
+    ui::Control& chOp = Get(ctl::kChOp);
+    CaptureConditions conditions;
+    conditions.capType = capType_;
+    conditions.savesUnfinished = saver_->Outstanding();
+    conditions.clipboardBox = Get(ctl::kCheck2).Value() != BST_UNCHECKED;
+    conditions.toolPathSet = !chOp.ToolTipText().empty();
+    conditions.toolBoxValue = chOp.Value();
+    return conditions;
+}
+
+UniqueBitmap MainWindow::Grab(GrabSource source, const hotkeys::Rect& selection) {
+    switch (source) {
+        case GrabSource::WholeScreen:
+            return GetWinPic(0);
+        case GrabSource::Selection:
+            return CaptureWindow(GetDesktopWindow(), selection.left, selection.top, selection.width,
+                                 selection.height);
+        case GrabSource::CaptureType:
+            return GetWinPic(capType_);
+    }
+    return UniqueBitmap();
+}
+
+void MainWindow::Capture(CaptureRoad road, const hotkeys::Rect& selection, bool soundWanted,
+                         AfterSave after) {
+    const StepsBeforeSave steps = DecideBeforeSave(road, CurrentConditions());
+    if (steps.skip)
         return;
-    QueueCapture(std::move(bitmap), GetNextFN(),
-                 [this, after = std::move(after)](const SaveOutcome& outcome) {
-                     Get(ctl::kLab).SetText(outcome.written ? SavedStatus(outcome.fileName)
-                                                            : outcome.failureStatus);
+    std::string fileName;
+    if (steps.nameBeforeGrab)
+        fileName = GetNextFN();
+    UniqueBitmap picture = Grab(steps.grab, selection);
+    if (steps.showWindowAfterGrab)
+        ShowWindow(hwnd(), SW_SHOW);
+    if (steps.copyToClipboard)
+        if (UniqueBitmap clipboardCopy = CopyBitmap(picture.get()))
+            PutBitmapOnClipboard(hwnd(), std::move(clipboardCopy));
+    SaveOnRoad(road, soundWanted, std::move(picture), std::move(fileName), std::move(after));
+}
+
+void MainWindow::SaveOnRoad(CaptureRoad road, bool soundWanted, UniqueBitmap bitmap,
+                            std::string fileName, AfterSave after) {
+    if (!DecideBeforeSave(road, CurrentConditions()).save)
+        return;
+    if (fileName.empty())
+        fileName = GetNextFN();
+    QueueCapture(std::move(bitmap), fileName,
+                 [this, road, soundWanted, after = std::move(after)](const SaveOutcome& outcome) {
+                     FollowSave(road, soundWanted, outcome);
                      if (after)
                          after(outcome);
                  });
 }
 
+void MainWindow::FollowSave(CaptureRoad road, bool soundWanted, const SaveOutcome& outcome) {
+    CaptureConditions conditions = CurrentConditions();
+    conditions.soundWanted = soundWanted;
+    conditions.written = outcome.written;
+    const StepsAfterSave steps = DecideAfterSave(road, conditions);
+    switch (steps.status) {
+        case StatusLine::Saved:
+            Get(ctl::kLab).SetText(SavedStatus(outcome.fileName));
+            break;
+        case StatusLine::Failure:
+            Get(ctl::kLab).SetText(outcome.failureStatus);
+            break;
+        case StatusLine::Unchanged:
+            break;
+    }
+    if (steps.launchTool)
+        LaunchTool(outcome.fileName);
+    // The window is usually hidden after the PrintScreen key: the error sound tells that nothing
+    // was saved.
+    if (steps.sound != Sound::None)
+        actions_.beep(steps.sound == Sound::Ok ? MB_OK : MB_ICONHAND);
+}
+
+void MainWindow::SaveP(UniqueBitmap bitmap, AfterSave after) {
+    // The save of the roads that grab first, with nothing of a road's own added: as the
+    // continuous road saves.
+    SaveOnRoad(CaptureRoad::Continuous, /*soundWanted=*/false, std::move(bitmap), std::string(),
+               std::move(after));
+}
+
 void MainWindow::SaveCurrentScr(AfterSave after) {
-    const std::string fileName = GetNextFN();
-    QueueCapture(GetWinPic(0), fileName,
-                 [this, after = std::move(after)](const SaveOutcome& outcome) {
-                     ui::Control& chOp = Get(ctl::kChOp);
-                     if (outcome.written && !chOp.ToolTipText().empty() && chOp.Value() > 0)
-                         LaunchTool(outcome.fileName);
-                     if (after)
-                         after(outcome);
-                 });
+    Capture(CaptureRoad::PrintScreen, hotkeys::Rect{}, /*soundWanted=*/false, std::move(after));
 }
 
 bool MainWindow::FinishSaves(std::chrono::milliseconds timeout) {
@@ -622,7 +683,7 @@ void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LP
     } else if (event == ui::ControlEvent::Click && name == ctl::kCap) {
         BeginRegionSelect();
     } else if (event == ui::ControlEvent::Click && name == ctl::kLabel3) {
-        ShowAboutBox(hwnd());
+        actions_.showAboutBox(hwnd());
     } else if (event == ui::ControlEvent::LostFocus && name == ctl::kCap) {
         // Starting a selection from the button hides the window and takes the focus from the
         // button: the selection's crosshair stays until the selection ends.

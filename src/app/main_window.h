@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "app/capture_roads.h"
 #include "app/region_capture.h"
 #include "hotkeys/hooks.h"
 #include "capture/file_naming.h"
@@ -23,6 +24,31 @@
 
 namespace vellum {
 
+// What the main window does to the world outside itself: its message boxes and dialogs, its
+// sounds and the programs it starts. The platform's calls unless replaced.
+struct MainWindowActions {
+    // MessageBoxW with the owner, text, caption and style given.
+    std::function<void(HWND owner, const std::string& text, const std::string& caption, UINT style)>
+        messageBox;
+    std::function<uint32_t(HWND owner)> pickColor;
+    std::function<std::string(int mode, const std::string& filter, const std::string& title,
+                              const std::string& defaultExtension)>
+        showFileDialog;
+    std::function<std::string(const std::string& initialFolder, HWND owner,
+                              const std::string& title, bool includeFiles)>
+        browseForFolder;
+    std::function<std::string(HWND owner, const std::string& prompt, const std::string& caption,
+                              const std::string& defaultAnswer)>
+        inputBox;
+    std::function<void(HWND owner)> showAboutBox;
+    // The encoder's error message, shown once the failed save is back on the window's thread.
+    std::function<void(const std::wstring& text, const std::wstring& caption)> saveErrorBox;
+    std::function<void(UINT type)> beep;  // MessageBeep's sound types
+    std::function<void(const std::string& commandLine, int showCommand)> startCommand;
+
+    static MainWindowActions Platform();
+};
+
 class MainWindow : public ui::Form, private RegionCapture::Host {
   public:
     // Work posted to the main window so that input hooks can return at once.
@@ -34,7 +60,7 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     // The save worker has finished a file: what follows it runs now.
     static constexpr UINT kMsgSaveFinished = WM_APP + 4;
 
-    MainWindow();
+    explicit MainWindow(MainWindowActions actions = MainWindowActions::Platform());
     ~MainWindow() override;
 
     // Creates the window (hidden) and runs the loading steps.
@@ -52,12 +78,13 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
 
     // Takes the next numbered name for a grabbed bitmap and hands both to the save worker. When
     // the write has ended, the status line tells what became of the file and `after` follows.
+    // Nothing is saved, and nothing follows, under the capture type that grabs nothing.
     void SaveP(UniqueBitmap bitmap, AfterSave after = nullptr);
     UniqueBitmap GetWinPic(int16_t iCapType);
     UniqueBitmap CaptureWindow(HWND hWndSrc, int32_t leftSrc, int32_t topSrc, int32_t widthSrc,
                                int32_t heightSrc);
-    // The whole screen to the next numbered file; once it is written, the tool when it is set
-    // and wanted; then `after`.
+    // The whole screen to the next numbered file, as the PrintScreen key saves it but without
+    // its sounds; then `after`.
     void SaveCurrentScr(AfterSave after = nullptr);
     std::string GetNextFN();
     // Waits up to `timeout` for the saves already taken, then runs what follows them. True when
@@ -65,10 +92,6 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     bool FinishSaves(std::chrono::milliseconds timeout);
 
     int16_t CapType() const { return capType_; }
-
-    // The sounds of the PrintScreen road: the platform's MessageBeep unless a test listens.
-    using Beeper = std::function<void(UINT type)>;
-    void SetBeeper(Beeper beeper) { beep_ = std::move(beeper); }
 
     // Starts the rubber-band selection of a screen rectangle, or cancels a running one.
     void BeginRegionSelect();
@@ -93,6 +116,18 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     CaptureOptions CurrentCaptureOptions();
     void OnHotkey(WPARAM wp, LPARAM lp);
     void OnSaveScreenRequested(bool beep);
+    // One capture along its road (app/capture_roads.h says what each road does): the grab, and
+    // the steps around its save. `selection` is the rectangle of a region capture.
+    void Capture(CaptureRoad road, const hotkeys::Rect& selection, bool soundWanted,
+                 AfterSave after);
+    UniqueBitmap Grab(GrabSource source, const hotkeys::Rect& selection);
+    // The save of a grabbed picture on its road, as the file name given or the next one; when
+    // the write has ended, the road's steps after it and then `after`.
+    void SaveOnRoad(CaptureRoad road, bool soundWanted, UniqueBitmap bitmap, std::string fileName,
+                    AfterSave after);
+    void FollowSave(CaptureRoad road, bool soundWanted, const SaveOutcome& outcome);
+    // The options and the save worker's state that the roads' steps depend on.
+    CaptureConditions CurrentConditions();
     // Queues the write of a capture as the named file (a name the platform would misread is
     // refused unwritten), in turn after the captures taken before it.
     void QueueCapture(UniqueBitmap bitmap, const std::string& fileName, AfterSave after);
@@ -120,6 +155,7 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     void OnSelectionEnded() override;
     void CaptureRegion(const hotkeys::Rect& rect) override;
 
+    MainWindowActions actions_;
     std::string applicationName_;
     FormStateKeeper stateKeeper_;  // the control states in Settings.ini
     StoredSetting toolPath_;       // "ChOp_Tip" in the settings store
@@ -135,7 +171,6 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     bool singleCapturePending_ = false;
     std::unique_ptr<SaveWorker> saver_;  // made with the window, which it wakes
     bool droppingTool_ = false;          // the tool box is being checked by a drop
-    Beeper beep_ = [](UINT type) { MessageBeep(type); };
 };
 
 }  // namespace vellum

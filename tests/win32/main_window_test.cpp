@@ -4,14 +4,15 @@
 
 #include <shlobj.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include "app/main_form_design.h"
+#include "app/main_window_rules.h"
+#include "base/command_lines.h"
 #include "hotkeys/hooks.h"
+#include "platform/common_dialogs.h"
 #include "platform/registry.h"
 #include "platform/scoped_win.h"
 #include "platform/utf16.h"
@@ -37,6 +38,59 @@ void Close(MainWindow& w) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
+}
+
+// What the window asked of the world outside it. The dialogs answer as a cancel does.
+struct Seen {
+    struct Box {
+        HWND owner;
+        std::string text;
+        std::string caption;
+        UINT style;
+    };
+    std::vector<Box> boxes;
+    std::vector<UINT> beeps;
+    std::vector<std::string> commands;     // every one started with SW_SHOWNORMAL
+    std::vector<std::string> fileDialogs;  // the path each was pre-filled with
+    std::vector<std::string> inputDefaults;
+    std::string inputAnswer;                 // what the input box returns
+    std::vector<std::string> folderDialogs;  // the folder each was opened at
+    std::string chosenFolder;                // what the folder dialog returns ("": a cancel)
+    int aboutBoxes = 0;
+};
+
+MainWindowActions FakeActions(Seen& seen) {
+    MainWindowActions a;
+    a.messageBox = [&seen](HWND owner, const std::string& text, const std::string& caption,
+                           UINT style) {
+        seen.boxes.push_back({owner, text, caption, style});
+    };
+    a.pickColor = [](HWND) { return LastPickedColor(); };
+    a.showFileDialog = [&seen](int, const std::string&, const std::string&, const std::string&) {
+        seen.fileDialogs.push_back(LastDialogFile());
+        return LastDialogFile();
+    };
+    a.browseForFolder = [&seen](const std::string& initialFolder, HWND, const std::string&,
+                                bool includeFiles) {
+        EXPECT_FALSE(includeFiles);
+        seen.folderDialogs.push_back(initialFolder);
+        return seen.chosenFolder;
+    };
+    a.inputBox = [&seen](HWND, const std::string&, const std::string&,
+                         const std::string& defaultAnswer) {
+        seen.inputDefaults.push_back(defaultAnswer);
+        return seen.inputAnswer;
+    };
+    a.showAboutBox = [&seen](HWND) { ++seen.aboutBoxes; };
+    a.saveErrorBox = [](const std::wstring& text, const std::wstring&) {
+        ADD_FAILURE() << "a save error box: " << Narrow(text);
+    };
+    a.beep = [&seen](UINT type) { seen.beeps.push_back(type); };
+    a.startCommand = [&seen](const std::string& commandLine, int showCommand) {
+        EXPECT_EQ(showCommand, SW_SHOWNORMAL) << commandLine;
+        seen.commands.push_back(commandLine);
+    };
+    return a;
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -68,8 +122,9 @@ class MainWindowTest : public ::testing::Test {
         return UniqueBitmap(b);
     }
 
+    Seen seen;
     TestFolder folder{"main"};
-    MainWindow window;
+    MainWindow window{FakeActions(seen)};
 };
 
 TEST_F(MainWindowTest, FirstStartDefaults) {
@@ -126,8 +181,7 @@ TEST_F(MainWindowTest, AFailedWriteIsNotReportedAsSaved) {
 }
 
 TEST_F(MainWindowTest, APrintScreenSoundsAndReportsWhatBecameOfTheFile) {
-    std::vector<UINT> beeps;
-    window.SetBeeper([&](UINT type) { beeps.push_back(type); });
+    std::vector<UINT>& beeps = seen.beeps;
     window.Get(ctl::kCmbImgType).SetListIndex(0);
     const auto pressPrintScreen = [&] {
         SendMessageW(window.hwnd(), MainWindow::kMsgHotkey,
@@ -138,14 +192,26 @@ TEST_F(MainWindowTest, APrintScreenSoundsAndReportsWhatBecameOfTheFile) {
     pressPrintScreen();
     EXPECT_EQ(beeps, std::vector<UINT>{MB_OK});
     EXPECT_EQ(Lab().Text(), "before") << "a success leaves the status line";
-    EXPECT_NE(GetFileAttributesW(Widen(folder.path() + "PXGR_Cap_1.bmp").c_str()),
-              INVALID_FILE_ATTRIBUTES);
+    const std::string first = folder.path() + "PXGR_Cap_1.bmp";
+    EXPECT_NE(GetFileAttributesW(Widen(first).c_str()), INVALID_FILE_ATTRIBUTES);
+    // The tool box is checked with the default tool: the file is opened in it.
+    EXPECT_EQ(seen.commands, std::vector<std::string>{ToolCommandLine("mspaint.exe", first)});
 
     const std::string missing = folder.path() + "gone\\";
     window.Get(ctl::kP).SetText(missing);
     pressPrintScreen();
     EXPECT_EQ(beeps, (std::vector<UINT>{MB_OK, MB_ICONHAND})) << "the error sound, no success";
     EXPECT_EQ(Lab().Text(), "保存失败:" + missing + "PXGR_Cap_2.bmp");
+    EXPECT_EQ(seen.commands.size(), 1u) << "the tool gets only a file that exists";
+
+    // Asked by message rather than by the key: the same save, without the sounds.
+    window.Get(ctl::kP).SetText(folder.path());
+    SendMessageW(window.hwnd(), MainWindow::kMsgSaveCurrentScreen, 0, 0);
+    EXPECT_TRUE(window.FinishSaves(std::chrono::seconds(10)));
+    EXPECT_EQ(beeps.size(), 2u);
+    EXPECT_EQ(seen.commands.size(), 2u);
+    EXPECT_NE(GetFileAttributesW(Widen(folder.path() + "PXGR_Cap_3.bmp").c_str()),
+              INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(MainWindowTest, TheDirectXTypeSavesNothingAndTakesNoName) {
@@ -206,40 +272,6 @@ void ClickButton(MainWindow& w, const char* name) {
                  reinterpret_cast<LPARAM>(button.hwnd()));
 }
 
-// Closes any dialog this test's thread shows within the time, so that a wrong dialog fails the
-// test instead of waiting for a user.
-class DialogWatchdog {
-  public:
-    DialogWatchdog() : thread_([this] { Run(); }) {}
-    ~DialogWatchdog() {
-        stop_ = true;
-        thread_.join();
-    }
-    int Closed() const { return closed_; }
-
-  private:
-    void Run() {
-        while (!stop_) {
-            EnumThreadWindows(threadId_, &CloseIfDialog, reinterpret_cast<LPARAM>(this));
-            Sleep(200);
-        }
-    }
-    static BOOL CALLBACK CloseIfDialog(HWND window, LPARAM self) {
-        wchar_t cls[16] = {};
-        GetClassNameW(window, cls, 16);
-        if (IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
-            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-            ++reinterpret_cast<DialogWatchdog*>(self)->closed_;
-        }
-        return TRUE;
-    }
-
-    const DWORD threadId_ = GetCurrentThreadId();  // the test's thread, which shows dialogs
-    std::atomic<bool> stop_{false};
-    std::atomic<int> closed_{0};
-    std::thread thread_;
-};
-
 TEST_F(MainWindowTest, ContinuousCaptureTakesTheTypedIntervalOrRefusesIt) {
     window.Get(ctl::kCheck1).SetValue(1);
     ui::Control& timer = window.Get(ctl::kTi);
@@ -254,11 +286,16 @@ TEST_F(MainWindowTest, ContinuousCaptureTakesTheTypedIntervalOrRefusesIt) {
     for (const auto& step : steps) {
         window.Get(ctl::kText1).SetText(step.typed);
         const bool refused = step.interval == 0 && std::string(step.typed) != "0";
-        DialogWatchdog watchdog;  // closes the refusal's message box
+        seen.boxes.clear();
         ClickButton(window, ctl::kCommand2);
         EXPECT_EQ(timer.TimerEnabled(), !refused) << step.typed;
-        EXPECT_EQ(watchdog.Closed() > 0, refused) << step.typed;
-        if (!refused) {
+        if (refused) {
+            ASSERT_EQ(seen.boxes.size(), 1u) << step.typed;
+            EXPECT_EQ(seen.boxes[0].text, "请输入正确的时间间隔!");
+            EXPECT_EQ(seen.boxes[0].caption, "Vellum");
+            EXPECT_EQ(seen.boxes[0].style, UINT(MB_OK | MB_ICONINFORMATION));
+        } else {
+            EXPECT_TRUE(seen.boxes.empty()) << step.typed;
             EXPECT_EQ(timer.Interval(), step.interval) << step.typed;
         }
         timer.SetTimerEnabled(false);  // no tick may run into the next step
@@ -269,6 +306,110 @@ TEST_F(MainWindowTest, ContinuousCaptureTakesTheTypedIntervalOrRefusesIt) {
     EXPECT_FALSE(timer.TimerEnabled());
     EXPECT_EQ(window.Get(ctl::kCheck1).Text(), "自动抓取(&A)");
     EXPECT_FALSE(window.Get(ctl::kText1).Visible());
+}
+
+TEST_F(MainWindowTest, TimedCaptureNamesAMissingFolderAndCapturesNothing) {
+    const std::string missing = folder.path() + "不在 这里\\";
+    window.Get(ctl::kP).SetText(missing);
+    for (int continuous : {1, 0}) {
+        window.Get(ctl::kCheck1).SetValue(continuous);
+        seen.boxes.clear();
+        ClickButton(window, ctl::kCommand2);
+        ASSERT_EQ(seen.boxes.size(), 1u) << continuous;
+        EXPECT_EQ(seen.boxes[0].owner, window.hwnd());
+        EXPECT_EQ(seen.boxes[0].text, "文件夹" + missing + "不存在!");
+        EXPECT_EQ(seen.boxes[0].caption, "Vellum");
+        EXPECT_EQ(seen.boxes[0].style, UINT(MB_OK | MB_ICONINFORMATION));
+        EXPECT_FALSE(window.Get(ctl::kTi).TimerEnabled());
+    }
+    Pump(2300);  // a single capture would have been taken by now
+    EXPECT_TRUE(window.FinishSaves(std::chrono::seconds(10)));
+    EXPECT_EQ(window.GetNextFN(), missing + "PXGR_Cap_1.png") << "no name was taken";
+
+    // An empty folder text is refused without a word.
+    window.Get(ctl::kP).SetText("");
+    seen.boxes.clear();
+    ClickButton(window, ctl::kCommand2);
+    EXPECT_TRUE(seen.boxes.empty());
+}
+
+TEST_F(MainWindowTest, TheMinimiseHintComesOnceAndEveryMinimiseHides) {
+    for (int i = 0; i < 2; ++i) {
+        ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
+        SendMessageW(window.hwnd(), WM_SIZE, SIZE_MINIMIZED, 0);
+        EXPECT_FALSE(IsWindowVisible(window.hwnd())) << i;
+    }
+    ASSERT_EQ(seen.boxes.size(), 1u);
+    EXPECT_EQ(seen.boxes[0].owner, nullptr) << "a minimised owner would hide its box";
+    EXPECT_EQ(seen.boxes[0].text, "Ctrl+F12重新显示.");
+    EXPECT_EQ(seen.boxes[0].caption, "Vellum");
+    EXPECT_EQ(seen.boxes[0].style, UINT(MB_OK | MB_TASKMODAL | MB_SETFOREGROUND)) << "no icon";
+}
+
+// A tool path typed while the tool box is unchecked: the single capture opens its file in it,
+// the PrintScreen key and continuous capture do not.
+TEST_F(MainWindowTest, EachRoadAsksItsOwnQuestionOfTheToolBox) {
+    ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);  // the box's handling needs a shown window
+    ui::Control& chOp = window.Get(ctl::kChOp);
+    chOp.SetValue(0);
+    ASSERT_EQ(chOp.ToolTipText(), "");
+    const std::string tool = "C:\\我的 工具\\看图.exe";
+    seen.inputAnswer = tool;
+    SendMessageW(chOp.hwnd(), WM_RBUTTONUP, 0, 0);
+    EXPECT_EQ(seen.inputDefaults, std::vector<std::string>{""});
+    ASSERT_EQ(chOp.ToolTipText(), tool);
+    ASSERT_EQ(chOp.Value(), 0);
+    ShowWindow(window.hwnd(), SW_HIDE);
+    window.Get(ctl::kCmbImgType).SetListIndex(0);  // bmp, the quickest to write
+
+    SendMessageW(window.hwnd(), MainWindow::kMsgHotkey,
+                 static_cast<WPARAM>(hotkeys::KeyAction::SaveScreen), 0);
+    EXPECT_TRUE(window.FinishSaves(std::chrono::seconds(10)));
+    EXPECT_TRUE(seen.commands.empty()) << "PrintScreen wants the box checked";
+
+    ClickButton(window, ctl::kCommand2);  // Check1 unchecked: one capture in two seconds
+    EXPECT_FALSE(IsWindowVisible(window.hwnd()));
+    Pump(2500);
+    EXPECT_TRUE(window.FinishSaves(std::chrono::seconds(10)));
+    const std::string single = folder.path() + "PXGR_Cap_2.bmp";
+    EXPECT_EQ(seen.commands, std::vector<std::string>{ToolCommandLine(tool, single)});
+    EXPECT_EQ(Lab().Text(), "已保存到:" + single);
+    EXPECT_TRUE(IsWindowVisible(window.hwnd())) << "the window is back after the capture";
+
+    window.Get(ctl::kCheck1).SetValue(1);
+    window.Get(ctl::kText1).SetText("50");
+    ClickButton(window, ctl::kCommand2);
+    Pump(400);
+    window.Get(ctl::kTi).SetTimerEnabled(false);
+    EXPECT_TRUE(window.FinishSaves(std::chrono::seconds(10)));
+    EXPECT_NE(GetFileAttributesW(Widen(folder.path() + "PXGR_Cap_3.bmp").c_str()),
+              INVALID_FILE_ATTRIBUTES)
+        << "continuous capture saved";
+    EXPECT_EQ(seen.commands.size(), 1u) << "continuous capture opens no tool";
+    EXPECT_TRUE(seen.beeps.size() == 1u && seen.beeps[0] == MB_OK) << "only the key sounds";
+}
+
+TEST_F(MainWindowTest, TheOutputFolderIsChosenAndOpenedWithoutARealDialog) {
+    ui::Control& p = window.Get(ctl::kP);
+    const std::string before = p.Text();
+    const std::string tipBefore = p.ToolTipText();
+    ClickButton(window, ctl::kCommand3);  // cancelled
+    EXPECT_EQ(seen.folderDialogs, std::vector<std::string>{before});
+    EXPECT_EQ(p.Text(), before);
+    EXPECT_EQ(p.ToolTipText(), tipBefore);
+
+    seen.chosenFolder = "D:\\截图 夹";
+    ClickButton(window, ctl::kCommand3);
+    EXPECT_EQ(p.Text(), "D:\\截图 夹\\");
+    EXPECT_EQ(p.ToolTipText(), "D:\\截图 夹");
+
+    SendMessageW(p.hwnd(), WM_LBUTTONDBLCLK, 0, 0);
+    EXPECT_EQ(seen.commands, std::vector<std::string>{ExplorerCommandLine("D:\\截图 夹\\")});
+
+    ui::Control& about = window.Get(ctl::kLabel3);
+    SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(ui::ControlId(about.design()), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(about.hwnd()));
+    EXPECT_EQ(seen.aboutBoxes, 1);
 }
 
 // A file list as the shell hands it over in a drop, owned by the receiver (it frees it).
@@ -291,7 +432,6 @@ TEST_F(MainWindowTest, AProgramDroppedOnTheToolBoxBecomesTheToolWithoutADialog) 
     ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
     ui::Control& chOp = window.Get(ctl::kChOp);
     {
-        DialogWatchdog watchdog;
         chOp.SetValue(0);  // unchecked by the user: the path is put aside
         ASSERT_EQ(chOp.ToolTipText(), "");
         SendMessageW(chOp.hwnd(), WM_DROPFILES,
@@ -304,7 +444,7 @@ TEST_F(MainWindowTest, AProgramDroppedOnTheToolBoxBecomesTheToolWithoutADialog) 
                      reinterpret_cast<WPARAM>(MakeDrop({L"D:\\other.exe"})), 0);
         EXPECT_EQ(chOp.ToolTipText(), "D:\\other.exe");
         EXPECT_EQ(chOp.Value(), 1);
-        EXPECT_EQ(watchdog.Closed(), 0) << "no file dialog may open for a drop";
+        EXPECT_TRUE(seen.fileDialogs.empty()) << "no file dialog may open for a drop";
     }
     ShowWindow(window.hwnd(), SW_HIDE);
 }
