@@ -114,7 +114,9 @@ MainWindow::MainWindow(MainWindowActions actions)
       borderTag_(SettingsStoreKey(applicationName_, design().name), kBorderTagKey,
                  kDefaultBorderTag),
       region_(std::make_unique<RegionCapture>(static_cast<RegionCapture::Host&>(*this), hooks_,
-                                              kMsgSelectionMouse)) {}
+                                              kMsgSelectionMouse)) {
+    AttachHandlers();
+}
 
 MainWindow::~MainWindow() = default;
 
@@ -644,52 +646,45 @@ bool MainWindow::FinishSaves(std::chrono::milliseconds timeout) {
     return ended;
 }
 
-void MainWindow::OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) {
+void MainWindow::AttachHandlers() {
+    using E = ui::ControlEvent;
+    using ui::Control;
+    On(ctl::kLabel1, E::DoubleClick, [this](Control&, LPARAM) { OpenOutputFolder(); });
+    On(ctl::kP, E::DoubleClick, [this](Control&, LPARAM) { OpenOutputFolder(); });
+    On(ctl::kP, E::LostFocus, [](Control& folder, LPARAM) {
+        const std::string text = folder.Text();
+        if (text.empty() || text.back() != '\\')
+            folder.SetText(WithTrailingBackslash(text));
+    });
+    On(ctl::kOp, E::Click,
+       [this](Control& option, LPARAM) { capType_ = static_cast<int16_t>(option.index()); });
+    On(ctl::kCheck1, E::Click, [this](Control& c, LPARAM) { OnContinuousOptionChanged(c); });
+    On(ctl::kText1, E::LostFocus, [this](Control& c, LPARAM) { OnIntervalLostFocus(c); });
+    On(ctl::kCommand2, E::Click, [this](Control&, LPARAM) { OnTimedCaptureClicked(); });
+    On(ctl::kTi, E::Timer, [this](Control&, LPARAM) { OnContinuousTick(); });
+    On(ctl::kCheck2, E::Click, [this](Control& c, LPARAM) { OnClipboardOptionChanged(c); });
+    On(ctl::kCheck4, E::Click, [this](Control& c, LPARAM) { OnBorderOptionChanged(c); });
+    On(ctl::kChOp, E::Click, [this](Control& c, LPARAM) { OnToolOptionChanged(c); });
+    On(ctl::kChOp, E::RightButtonUp, [this](Control&, LPARAM) { OnToolPathEditRequested(); });
+    On(ctl::kChOp, E::FilesDropped,
+       [this](Control&, LPARAM drop) { OnFilesDroppedOnTool(reinterpret_cast<HDROP>(drop)); });
+    On(ctl::kCommand3, E::Click, [this](Control&, LPARAM) { OnChooseFolderClicked(); });
+    // Also when a checked box is restored at start-up: a moved program registers its new path.
+    On(ctl::kCheck3, E::Click, [](Control& c, LPARAM) { ApplyAutorunCheckBox(c.Value()); });
+    On(ctl::kCap, E::Click, [this](Control&, LPARAM) { BeginRegionSelect(); });
+    // Starting a selection from the button hides the window and takes the focus from the
+    // button: the selection's crosshair stays until the selection ends.
+    On(ctl::kCap, E::LostFocus, [this](Control&, LPARAM) {
+        if (!region_->Running())
+            SetProgramCursor(nullptr);
+    });
+    On(ctl::kLabel3, E::Click, [this](Control&, LPARAM) { actions_.showAboutBox(hwnd()); });
+}
+
+void MainWindow::OnControlEvent(ui::Control&, ui::ControlEvent event, LPARAM) {
     // Any event but a timer's may change a state worth keeping; the save finds out which.
     if (event != ui::ControlEvent::Timer)
         ScheduleSettingsSave();
-    const std::string& name = control.name();
-    if (event == ui::ControlEvent::DoubleClick && (name == ctl::kLabel1 || name == ctl::kP)) {
-        OpenOutputFolder();
-    } else if (event == ui::ControlEvent::LostFocus && name == ctl::kP) {
-        const std::string text = control.Text();
-        if (text.empty() || text.back() != '\\')
-            control.SetText(WithTrailingBackslash(text));
-    } else if (event == ui::ControlEvent::Click && name == ctl::kOp) {
-        capType_ = static_cast<int16_t>(control.index());
-    } else if (event == ui::ControlEvent::Click && name == ctl::kCheck1) {
-        OnContinuousOptionChanged(control);
-    } else if (event == ui::ControlEvent::LostFocus && name == ctl::kText1) {
-        OnIntervalLostFocus(control);
-    } else if (event == ui::ControlEvent::Click && name == ctl::kCommand2) {
-        OnTimedCaptureClicked();
-    } else if (event == ui::ControlEvent::Timer && name == ctl::kTi) {
-        OnContinuousTick();
-    } else if (event == ui::ControlEvent::Click && name == ctl::kCheck2) {
-        OnClipboardOptionChanged(control);
-    } else if (event == ui::ControlEvent::Click && name == ctl::kCheck4) {
-        OnBorderOptionChanged(control);
-    } else if (event == ui::ControlEvent::Click && name == ctl::kChOp) {
-        OnToolOptionChanged(control);
-    } else if (event == ui::ControlEvent::Click && name == ctl::kCommand3) {
-        OnChooseFolderClicked();
-    } else if (event == ui::ControlEvent::Click && name == ctl::kCheck3) {
-        // Also when a checked box is restored at start-up: a moved program registers its new path.
-        ApplyAutorunCheckBox(control.Value());
-    } else if (event == ui::ControlEvent::RightButtonUp && name == ctl::kChOp) {
-        OnToolPathEditRequested();
-    } else if (event == ui::ControlEvent::FilesDropped && name == ctl::kChOp) {
-        OnFilesDroppedOnTool(reinterpret_cast<HDROP>(param));
-    } else if (event == ui::ControlEvent::Click && name == ctl::kCap) {
-        BeginRegionSelect();
-    } else if (event == ui::ControlEvent::Click && name == ctl::kLabel3) {
-        actions_.showAboutBox(hwnd());
-    } else if (event == ui::ControlEvent::LostFocus && name == ctl::kCap) {
-        // Starting a selection from the button hides the window and takes the focus from the
-        // button: the selection's crosshair stays until the selection ends.
-        if (!region_->Running())
-            SetProgramCursor(nullptr);
-    }
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -105,6 +105,8 @@ class MainWindow : public ui::Form, private RegionCapture::Host {
     void OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) override;
 
   private:
+    // What each control's events do, attached once where the window is built.
+    void AttachHandlers();
     void Load();
     void OnDestroy();
     // The settings are written soon after a change, once the user has paused.

@@ -256,6 +256,12 @@ Control& Form::Get(const std::string& name, int index) {
     throw std::logic_error("no control " + name);
 }
 
+void Form::On(const std::string& name, ControlEvent event, const Control::Handler& handler) {
+    for (Control& c : controls_)
+        if (c.name() == name)
+            c.On(event, handler);
+}
+
 Control* Form::FindByHwnd(HWND hwnd) {
     if (!hwnd)
         return nullptr;

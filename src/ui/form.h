@@ -102,6 +102,8 @@ class Form : public Window {
     // The control of that name (and array index); the design guarantees it exists.
     Control& Get(const std::string& name, int index = -1);
     Control* FindByHwnd(HWND hwnd);
+    // Attaches a handler to the control of that name, to every element of a control array.
+    void On(const std::string& name, ControlEvent event, const Control::Handler& handler);
 
     bool IsVisible() const { return hwnd() && IsWindowVisible(hwnd()); }
     int dpi() const { return dpi_; }
