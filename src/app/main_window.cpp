@@ -1,22 +1,20 @@
 #include "app/main_window.h"
 
-#include "about/about_box.h"
 #include "app/main_form_design.h"
 #include "app/main_window_rules.h"
 #include "base/command_lines.h"
 #include "base/path_utils.h"
 #include "base/program_identity.h"
+#include "capture/file_system.h"
 #include "capture/image_encoder.h"
 #include "hotkeys/hooks.h"
 #include "hotkeys/topmost.h"
 #include "platform/autorun.h"
 #include "platform/common_dialogs.h"
-#include "ui/control_styling.h"
-#include "capture/file_system.h"
-#include "platform/input_box.h"
 #include "platform/process.h"
 #include "platform/utf16.h"
 #include "settings/interval.h"
+#include "ui/control_styling.h"
 
 namespace vellum {
 
@@ -26,10 +24,6 @@ constexpr wchar_t kClassName[] = L"VellumForm1";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // The saved tool path a fresh start holds while the tool box is unchecked.
 constexpr const char* kInitialSavedToolPath = "mspaint";
-// What every save passes to the encoder: JPEG quality, TIFF colour depth and compression (none).
-constexpr int kJpegQuality = 80;
-constexpr int kTiffColorDepth = 24;
-constexpr int kTiffCompressionNone = 6;
 // The status line once a region selection has ended.
 constexpr const char* kSelectionDoneStatus = "已完成.";
 // The wait of the single capture, apart from the IDs the form gives its timer controls.
@@ -37,73 +31,10 @@ constexpr UINT_PTR kSingleCaptureTimerId = 0x5643;
 // The settings are written this long after the last change: a burst of typing is one write.
 constexpr UINT_PTR kSettingsSaveTimerId = 0x5644;
 constexpr UINT kSettingsSaveDelayMs = 1000;
-// Captures taken faster than they are written wait in memory, up to this many; beyond, the next
-// one waits for room (continuous capture skips its ticks long before, see app/capture_roads.h).
-constexpr size_t kMaxSavesWaiting = 4;
 // The close and the session's end wait this long at most for the saves already taken.
 constexpr std::chrono::milliseconds kSaveWaitAtClose{5000};
 
-// A new screen-compatible bitmap with the same picture; null when it cannot be made.
-UniqueBitmap CopyBitmap(HBITMAP source) {
-    BITMAP info{};
-    if (!source || !GetObjectW(source, sizeof info, &info))
-        return UniqueBitmap();
-    ScopedGetDC screen(nullptr);
-    UniqueBitmap copy(CreateCompatibleBitmap(screen, info.bmWidth, info.bmHeight));
-    if (!copy)
-        return copy;
-    ScopedMemDC from(screen);
-    ScopedMemDC to(screen);
-    ScopedSelectObject fromSelected(from, source);
-    ScopedSelectObject toSelected(to, copy.get());
-    if (!fromSelected || !toSelected ||
-        !BitBlt(to, 0, 0, info.bmWidth, info.bmHeight, from, 0, 0, SRCCOPY))
-        return UniqueBitmap();
-    return copy;
-}
-
-// Empties the clipboard and puts the bitmap on it, which then owns it. Another program may hold
-// the clipboard open for a moment: a few short tries.
-void PutBitmapOnClipboard(HWND owner, UniqueBitmap bitmap) {
-    bool open = false;
-    for (int attempt = 0; attempt < 5 && !(open = OpenClipboard(owner)); ++attempt) Sleep(10);
-    if (!open)
-        return;
-    if (EmptyClipboard() && SetClipboardData(CF_BITMAP, bitmap.get()))
-        (void)bitmap.release();  // the clipboard deletes it
-    CloseClipboard();
-}
-
 }  // namespace
-
-MainWindowActions MainWindowActions::Platform() {
-    MainWindowActions a;
-    a.messageBox = [](HWND owner, const std::string& text, const std::string& caption, UINT style) {
-        MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
-    };
-    a.pickColor = [](HWND owner) { return PickColor(owner); };
-    a.showFileDialog = [](int mode, const std::string& filter, const std::string& title,
-                          const std::string& defaultExtension) {
-        return ShowFileDialog(mode, filter, title, defaultExtension);
-    };
-    a.browseForFolder = [](const std::string& initialFolder, HWND owner, const std::string& title,
-                           bool includeFiles) {
-        return BrowseForFolder(initialFolder, owner, title, includeFiles);
-    };
-    a.inputBox = [](HWND owner, const std::string& prompt, const std::string& caption,
-                    const std::string& defaultAnswer) {
-        return InputBox(owner, prompt, caption, defaultAnswer);
-    };
-    a.showAboutBox = [](HWND owner) { ShowAboutBox(owner); };
-    a.saveErrorBox = [](const std::wstring& text, const std::wstring& caption) {
-        ShowSaveErrorBox(text, caption);
-    };
-    a.beep = [](UINT type) { MessageBeep(type); };
-    a.startCommand = [](const std::string& commandLine, int showCommand) {
-        StartCommandLine(commandLine, showCommand);
-    };
-    return a;
-}
 
 MainWindow::MainWindow(MainWindowActions actions)
     : ui::Form(MainFormDesign()),
@@ -470,180 +401,6 @@ void MainWindow::LaunchTool(const std::string& fileName) {
         return;
     // A tool that cannot be started is ignored: the saved file stands.
     actions_.startCommand(ToolCommandLine(Get(ctl::kChOp).ToolTipText(), fileName), SW_SHOWNORMAL);
-}
-
-CaptureOptions MainWindow::CurrentCaptureOptions() {
-    ui::Control& border = Get(ctl::kCheck4);
-    CaptureOptions options;
-    options.capType = capType_;
-    options.border = border.Value() != 0;
-    options.borderColor = ParseColorTag(border.Tag());
-    return options;
-}
-
-std::string MainWindow::GetNextFN() {
-    return namer_.Next(Get(ctl::kP).Text(), Get(ctl::kTbxQZ).Text(), Get(ctl::kCmbImgType).Text(),
-                       &ProbeFile);
-}
-
-UniqueBitmap MainWindow::GetWinPic(int16_t iCapType) {
-    return vellum::GetWinPic(iCapType, CurrentCaptureOptions());
-}
-
-UniqueBitmap MainWindow::CaptureWindow(HWND hWndSrc, int32_t leftSrc, int32_t topSrc,
-                                       int32_t widthSrc, int32_t heightSrc) {
-    return vellum::CaptureWindow(hWndSrc, leftSrc, topSrc, widthSrc, heightSrc,
-                                 CurrentCaptureOptions());
-}
-
-std::optional<NameFault> MainWindow::NameFaultOf(const std::string& fileName) {
-    // The name the prefix gives the file: the folder's own text is the folder's business.
-    const std::string folder = Get(ctl::kP).Text();
-    const bool inFolder = fileName.compare(0, folder.size(), folder) == 0;
-    return CheckFileName(inFolder ? fileName.substr(folder.size()) : fileName);
-}
-
-std::string MainWindow::SaveFailureStatus(const std::string& fileName) {
-    if (const std::optional<NameFault> fault = NameFaultOf(fileName))
-        return SaveRefusedStatus(fileName, DescribeNameFault(*fault));
-    return SaveFailedStatus(fileName);
-}
-
-void MainWindow::QueueCapture(UniqueBitmap bitmap, const std::string& fileName, AfterSave after) {
-    // Everything the write needs is read here, on the window's thread.
-    struct Job {
-        UniqueBitmap bitmap;
-        std::wstring path;
-        std::string ext;
-        // "Cap:1.png" would become a hidden stream of a file "Cap", "Cap\1.png" land in a
-        // subfolder: such a name is refused unwritten.
-        bool refused;
-    };
-    auto job =
-        std::make_shared<Job>(Job{std::move(bitmap), Widen(fileName), Get(ctl::kCmbImgType).Text(),
-                                  NameFaultOf(fileName).has_value()});
-    SaveOutcome outcome{false, fileName, SaveFailureStatus(fileName)};
-    saver_->Queue(
-        [job, outcome, after = std::move(after),
-         errorBox = actions_.saveErrorBox]() mutable -> SaveWorker::AfterWrite {
-            std::wstring errorText;
-            std::wstring errorCaption;
-            try {
-                outcome.written =
-                    !job->refused &&
-                    SaveBitmapToFile(std::move(job->bitmap), job->path, job->ext, kJpegQuality,
-                                     kTiffColorDepth, kTiffCompressionNone,
-                                     [&](const std::wstring& text, const std::wstring& caption) {
-                                         errorText = text;
-                                         errorCaption = caption;
-                                     });
-            } catch (...) {
-                outcome.written = false;  // no memory for the pixels: nothing was written
-            }
-            return [outcome, after, errorText, errorCaption, errorBox] {
-                // The box comes from the window's thread, in front of the user's program.
-                if (!errorText.empty())
-                    errorBox(errorText, errorCaption);
-                if (after)
-                    after(outcome);
-            };
-        },
-        kMaxSavesWaiting);
-}
-
-CaptureConditions MainWindow::CurrentConditions() {
-    ui::Control& chOp = Get(ctl::kChOp);
-    CaptureConditions conditions;
-    conditions.capType = capType_;
-    conditions.savesUnfinished = saver_->Outstanding();
-    conditions.clipboardBox = Get(ctl::kCheck2).Value() != BST_UNCHECKED;
-    conditions.toolPathSet = !chOp.ToolTipText().empty();
-    conditions.toolBoxValue = chOp.Value();
-    return conditions;
-}
-
-UniqueBitmap MainWindow::Grab(GrabSource source, const hotkeys::Rect& selection) {
-    switch (source) {
-        case GrabSource::WholeScreen:
-            return GetWinPic(0);
-        case GrabSource::Selection:
-            return CaptureWindow(GetDesktopWindow(), selection.left, selection.top, selection.width,
-                                 selection.height);
-        case GrabSource::CaptureType:
-            return GetWinPic(capType_);
-    }
-    return UniqueBitmap();
-}
-
-void MainWindow::Capture(CaptureRoad road, const hotkeys::Rect& selection, bool soundWanted,
-                         AfterSave after) {
-    const StepsBeforeSave steps = DecideBeforeSave(road, CurrentConditions());
-    if (steps.skip)
-        return;
-    std::string fileName;
-    if (steps.nameBeforeGrab)
-        fileName = GetNextFN();
-    UniqueBitmap picture = Grab(steps.grab, selection);
-    if (steps.showWindowAfterGrab)
-        ShowWindow(hwnd(), SW_SHOW);
-    if (steps.copyToClipboard)
-        if (UniqueBitmap clipboardCopy = CopyBitmap(picture.get()))
-            PutBitmapOnClipboard(hwnd(), std::move(clipboardCopy));
-    SaveOnRoad(road, soundWanted, std::move(picture), std::move(fileName), std::move(after));
-}
-
-void MainWindow::SaveOnRoad(CaptureRoad road, bool soundWanted, UniqueBitmap bitmap,
-                            std::string fileName, AfterSave after) {
-    if (!DecideBeforeSave(road, CurrentConditions()).save)
-        return;
-    if (fileName.empty())
-        fileName = GetNextFN();
-    QueueCapture(std::move(bitmap), fileName,
-                 [this, road, soundWanted, after = std::move(after)](const SaveOutcome& outcome) {
-                     FollowSave(road, soundWanted, outcome);
-                     if (after)
-                         after(outcome);
-                 });
-}
-
-void MainWindow::FollowSave(CaptureRoad road, bool soundWanted, const SaveOutcome& outcome) {
-    CaptureConditions conditions = CurrentConditions();
-    conditions.soundWanted = soundWanted;
-    conditions.written = outcome.written;
-    const StepsAfterSave steps = DecideAfterSave(road, conditions);
-    switch (steps.status) {
-        case StatusLine::Saved:
-            Get(ctl::kLab).SetText(SavedStatus(outcome.fileName));
-            break;
-        case StatusLine::Failure:
-            Get(ctl::kLab).SetText(outcome.failureStatus);
-            break;
-        case StatusLine::Unchanged:
-            break;
-    }
-    if (steps.launchTool)
-        LaunchTool(outcome.fileName);
-    // The window is usually hidden after the PrintScreen key: the error sound tells that nothing
-    // was saved.
-    if (steps.sound != Sound::None)
-        actions_.beep(steps.sound == Sound::Ok ? MB_OK : MB_ICONHAND);
-}
-
-void MainWindow::SaveP(UniqueBitmap bitmap, AfterSave after) {
-    // The save of the roads that grab first, with nothing of a road's own added: as the
-    // continuous road saves.
-    SaveOnRoad(CaptureRoad::Continuous, /*soundWanted=*/false, std::move(bitmap), std::string(),
-               std::move(after));
-}
-
-void MainWindow::SaveCurrentScr(AfterSave after) {
-    Capture(CaptureRoad::PrintScreen, hotkeys::Rect{}, /*soundWanted=*/false, std::move(after));
-}
-
-bool MainWindow::FinishSaves(std::chrono::milliseconds timeout) {
-    const bool ended = saver_->WaitForWrites(timeout);
-    saver_->RunFinished();
-    return ended;
 }
 
 void MainWindow::AttachHandlers() {

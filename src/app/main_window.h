@@ -13,11 +13,11 @@
 
 #include "app/capture_roads.h"
 #include "app/region_capture.h"
-#include "hotkeys/hooks.h"
 #include "capture/file_naming.h"
 #include "capture/grab.h"
 #include "capture/save_name_rules.h"
 #include "capture/save_worker.h"
+#include "hotkeys/hooks.h"
 #include "settings/form_state_keeper.h"
 #include "settings/stored_setting.h"
 #include "ui/form.h"

@@ -53,16 +53,11 @@ class ScopedGpBitmap {
 };
 
 std::string SystemMessage(DWORD error) {
-    wchar_t* buffer = nullptr;
+    UniqueLocalMemory<wchar_t*> buffer;
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text;
-    if (n != 0 && buffer)
-        text = Narrow(std::wstring(buffer, n));
-    if (buffer)
-        LocalFree(buffer);
-    return text;
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(buffer.put()), 0, nullptr);
+    return n != 0 && buffer ? Narrow(std::wstring(buffer.get(), n)) : std::string();
 }
 
 void Report(const SaveErrorReporter& report, uint32_t number, const std::string& description) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/scoped_win.h"
 #include "capture/gif_encoder.h"
 #include "capture/pixel_view.h"
 #include "capture/png_encoder.h"

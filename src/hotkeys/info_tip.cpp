@@ -1,8 +1,8 @@
 #include "hotkeys/info_tip.h"
 
-#include "ui/control_design.h"
 #include "platform/scoped_win.h"
 #include "platform/utf16.h"
+#include "ui/control_design.h"
 #include "ui/dpi.h"
 
 namespace vellum::hotkeys {

@@ -1,7 +1,7 @@
 #include "hotkeys/outline_overlay.h"
 
-#include "ui/control_design.h"
 #include "platform/scoped_win.h"
+#include "ui/control_design.h"
 #include "ui/dpi.h"
 #include "ui/window.h"
 

@@ -113,6 +113,14 @@ struct CoTaskMemory {
     }
 };
 
+template <typename P>
+struct LocalMemory {
+    using Handle = P;
+    static constexpr bool kKeptWhenRefused = false;
+    static bool Valid(P) { return true; }
+    static bool Release(P p) { return LocalFree(p) == nullptr; }
+};
+
 }  // namespace handle_traits
 
 using UniqueBitmap = Unique<handle_traits::GdiObject<HBITMAP>>;
@@ -129,6 +137,9 @@ using UniqueWindow = Unique<handle_traits::Window>;
 // Memory the shell hands out from the task allocator (an item list, a path).
 template <typename P>
 using UniqueCoTaskMemory = Unique<handle_traits::CoTaskMemory<P>>;
+// Memory the system hands out from the local heap (FormatMessage's text).
+template <typename P>
+using UniqueLocalMemory = Unique<handle_traits::LocalMemory<P>>;
 
 // A window's device context, released with ReleaseDC: the client DC (GetDC) or the whole-window DC
 // (GetWindowDC). A null window gives the screen's DC.
@@ -222,6 +233,24 @@ class ScopedOleInit {
 
   private:
     HRESULT result_;
+};
+
+// The clipboard, opened for a window (OpenClipboard) and closed on leaving.
+class ScopedClipboard {
+  public:
+    explicit ScopedClipboard(HWND owner) : open_(OpenClipboard(owner) != 0) {}
+    ScopedClipboard(const ScopedClipboard&) = delete;
+    ScopedClipboard& operator=(const ScopedClipboard&) = delete;
+    ~ScopedClipboard() {
+        if (open_)
+            CloseClipboard();
+    }
+
+    // False when another program holds it open.
+    explicit operator bool() const { return open_; }
+
+  private:
+    bool open_;
 };
 
 // COM on this thread (CoInitializeEx), ended on leaving when it was started here.

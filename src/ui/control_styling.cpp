@@ -2,8 +2,8 @@
 
 #include <uxtheme.h>
 
-#include "ui/control_kinds.h"
 #include "platform/system_library.h"
+#include "ui/control_kinds.h"
 
 namespace vellum {
 

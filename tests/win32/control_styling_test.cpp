@@ -10,8 +10,8 @@
 
 #include "platform/utf16.h"
 #include "test_folder.h"
-#include "test_pictures.h"
 #include "test_message_pump.h"
+#include "test_pictures.h"
 
 namespace vellum {
 namespace {

@@ -7,8 +7,8 @@
 #include "hotkeys/info_tip.h"
 #include "hotkeys/outline_overlay.h"
 #include "hotkeys/topmost.h"
-#include "ui/dpi.h"
 #include "test_message_pump.h"
+#include "ui/dpi.h"
 
 namespace vellum::hotkeys {
 namespace {
