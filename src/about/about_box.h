@@ -41,9 +41,10 @@ class AboutBox : public ui::Form {
     void OnControlEvent(ui::Control& control, ui::ControlEvent event, LPARAM param) override;
 
   private:
-    void AttachHandlers();
     void Load();
     void EnableOwner();
+    // What the links and the button do, attached where the box is built.
+    void AttachHandlers();
 
     AboutBoxActions actions_;
     std::string exeBaseName_;
