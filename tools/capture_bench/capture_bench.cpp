@@ -4,7 +4,10 @@
 // GIF_RUNS, 3 by default). PNG, GIF and TIFF are saved twice, side by side on the same grabs: by
 // the program's own encoders and by the platform's GDI+ encoder, with the files' sizes; the last
 // file of each is then read back by GDI+'s decoder and compared with the grab (exact, or the
-// PSNR). Then the same on a synthetic 3840 x 2160 bitmap of the same scene.
+// PSNR). Then the same on a synthetic 3840 x 2160 bitmap of the same scene. Last for each picture,
+// the PNG encoding alone, into memory: the program's encoder (the bitmap's pixels read, filtered
+// and deflated) beside GDI+'s (its bitmap made from the same handle and saved into a memory
+// stream, in a GDI+ session started once), without the file, its name and its rename.
 //
 // The encoders' times depend on the picture, so the screen is first covered by a window showing
 // a scene: NAMES is a comma-separated list of text-photo (a page of text beside a photograph),
@@ -23,8 +26,12 @@
 #include <vector>
 
 #include "bench_scenes.h"
+#include "capture/encoder_plan.h"
+#include "capture/gdiplus_binding.h"
 #include "capture/grab.h"
 #include "capture/image_encoder.h"
+#include "capture/own_encoders.h"
+#include "platform/system_library.h"
 #include "gdiplus_reader.h"
 #include "test_pictures.h"
 
@@ -177,6 +184,93 @@ bool TimeSaves(const Run& run, const std::string& label, const std::string& ext,
     return true;
 }
 
+// GDI+'s PNG encoder writing into a stream on memory, allocated beforehand.
+class GdiplusPngToMemory {
+  public:
+    GdiplusPngToMemory() : api_(BindGdiplus()), module_(LoadSystemLibrary(L"gdiplus.dll")) {
+        saveToStream_ = ModuleFunction<decltype(&Gdiplus::DllExports::GdipSaveImageToStream)>(
+            module_, "GdipSaveImageToStream");
+        const std::optional<EncoderPlan> plan = PlanEncoder("png", 80, 24, 6);
+        Gdiplus::GdiplusStartupInput input;
+        ready_ = api_ && saveToStream_ && plan && GuidFromText(plan->encoderClsid, &encoder_) &&
+                 api_->Startup(&token_, &input, nullptr) == Gdiplus::Ok;
+    }
+    ~GdiplusPngToMemory() {
+        if (ready_)
+            api_->Shutdown(token_);
+    }
+    bool ready() const { return ready_; }
+
+    // The encoded file's size, or -1 when it failed.
+    long long Encode(HBITMAP bitmap) const {
+        Gdiplus::GpBitmap* image = nullptr;
+        if (api_->CreateBitmapFromHBITMAP(bitmap, nullptr, &image) != Gdiplus::Ok)
+            return -1;
+        // Room for more than any PNG of the picture, allocated before: a stream that grows with
+        // each write copies the whole file again and again, which no encoder is to blame for.
+        BITMAP info{};
+        GetObjectW(bitmap, sizeof info, &info);
+        const SIZE_T room = SIZE_T(info.bmWidth) * SIZE_T(info.bmHeight) * 4 + (1u << 20);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, room);
+        IStream* stream = nullptr;
+        long long size = -1;
+        if (memory && SUCCEEDED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+            ULARGE_INTEGER end{};
+            if (saveToStream_(image, stream, &encoder_, nullptr) == Gdiplus::Ok &&
+                SUCCEEDED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &end)))
+                size = static_cast<long long>(end.QuadPart);
+            stream->Release();  // frees the memory too
+        } else if (memory) {
+            GlobalFree(memory);
+        }
+        api_->DisposeImage(image);
+        return size;
+    }
+
+  private:
+    const GdiplusApi* api_;
+    UniqueModule module_;
+    decltype(&Gdiplus::DllExports::GdipSaveImageToStream) saveToStream_ = nullptr;
+    CLSID encoder_{};
+    ULONG_PTR token_ = 0;
+    bool ready_ = false;
+};
+
+// The PNG encoding alone, into memory, ours beside GDI+'s, on the same bitmaps.
+template <typename MakeBitmap>
+bool TimePngEncodeOnly(int runs, MakeBitmap make) {
+    static const GdiplusPngToMemory gdiplus;
+    std::vector<double> read, ours, theirs;
+    long long oursSize = -1, theirsSize = -1;
+    for (int i = 0; i < runs; ++i) {
+        const UniqueBitmap bitmap = make();
+        BITMAP info{};
+        GetObjectW(bitmap.get(), sizeof info, &info);
+        // The bitmap's pixels read into memory, as every encoder of ours and GDI+ begin.
+        auto t0 = std::chrono::steady_clock::now();
+        (void)testing::Rgb32Pixels(bitmap.get(), info.bmWidth, info.bmHeight);
+        read.push_back(Milliseconds(std::chrono::steady_clock::now() - t0));
+        t0 = std::chrono::steady_clock::now();
+        oursSize = static_cast<long long>(EncodeBitmap(bitmap.get(), OwnFormat::Png).size());
+        ours.push_back(Milliseconds(std::chrono::steady_clock::now() - t0));
+        if (!gdiplus.ready())
+            continue;
+        t0 = std::chrono::steady_clock::now();
+        theirsSize = gdiplus.Encode(bitmap.get());
+        theirs.push_back(Milliseconds(std::chrono::steady_clock::now() - t0));
+    }
+    Print("pixel read", read);
+    Print("png encode", ours, oursSize);
+    if (theirs.empty() || theirsSize < 0) {
+        std::printf("  GDI+ cannot encode PNG into memory\n");
+        return false;
+    }
+    Print("gdi+ encode", theirs, theirsSize);
+    std::printf("  png encode ours / gdi+: time %.2f, size %.2f\n", Median(ours) / Median(theirs),
+                static_cast<double>(oursSize) / static_cast<double>(theirsSize));
+    return true;
+}
+
 // The grab and every format's save of one picture, ours beside GDI+'s.
 template <typename MakeBitmap>
 bool TimeFormats(const Run& run, const std::string& group, int runs, int gifRuns, MakeBitmap make,
@@ -192,7 +286,7 @@ bool TimeFormats(const Run& run, const std::string& group, int runs, int gifRuns
             !TimeSaves(run, ext + " gdi+", ext, SaveGdiplus, ext == "gif" ? gifRuns : runs,
                        group + "-gdiplus." + ext, make, &reference))
             return false;
-    return true;
+    return TimePngEncodeOnly(runs, make);
 }
 
 }  // namespace
